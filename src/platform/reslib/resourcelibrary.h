@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QMap>
 #include <QString>
-
 #include <memory>
 #include <optional>
 
@@ -20,6 +19,14 @@ enum ResourceType : quint16 {
 // so lookups afterwards touch no file. Every offset and length in the file is checked
 // against the file's size; a malformed file fails to load, it never leads to a read
 // outside the file.
+//
+// Loading checks the parts of the tree that lookups use: the RT_RCDATA and RT_STRING
+// subtrees in full (every directory, data entry and string block, in every language) and
+// the bounds of the root directory's entries. Damage there fails the whole load, even when
+// it touches one resource only: a picture library is built in one piece, and a half-damaged
+// one is reported at once instead of as a missing caption later. Other resource types
+// (icons, version information) are not walked. A directory reached twice (a loop, or one
+// shared by two entries) and an id listed twice in one directory count as damage.
 class ResourceLibrary {
 public:
     // Reads and indexes the file at `path`. Returns null when the file is missing, unreadable
@@ -27,7 +34,9 @@ public:
     // a message naming the file and what is wrong with it.
     static std::shared_ptr<const ResourceLibrary> load(const QString& path, QString* error = nullptr);
 
-    // The same for bytes already in memory; `origin` names them in error messages.
+    // The same for bytes already in memory; `origin` names them in error messages and is
+    // what path() returns. The library shares `bytes` (no copy), so bytes made with
+    // QByteArray::fromRawData must outlive it.
     static std::shared_ptr<const ResourceLibrary> fromBytes(const QByteArray& bytes, const QString& origin,
                                                             QString* error = nullptr);
 
@@ -64,6 +73,9 @@ struct ResourceLibraryContent {
     QMap<int, QString> strings;   // string id -> text
     quint16 language = 0;         // LANGID of every resource; 0 is neutral
 };
+// String ids that share a block with given ones but are not given are written as empty
+// entries. Returns an empty array when the content cannot be stored: an id outside 0..65535,
+// a text longer than 65535 UTF-16 code units, or more than about 2 GB of data.
 QByteArray writeResourceLibrary(const ResourceLibraryContent& content, bool pe32plus = true);
 
 } // namespace zelan::reslib
