@@ -255,6 +255,9 @@ TableInfo* Connection::attach(const QString& diskName) {
     // The tables hold nothing that a lost write could harm beyond the scratch table, which
     // is rebuilt for every print; skipping the disk flush keeps appending rows quick.
     execute(QStringLiteral("PRAGMA %1.synchronous = OFF").arg(q), diskName);
+    // Room for every page of the largest table (the page pictures), so that turning pages
+    // back and forth reads no file.
+    execute(QStringLiteral("PRAGMA %1.cache_size = -32768").arg(q), diskName);
 
     m_attachFailures.remove(key);
     TableInfo* raw = info.get();

@@ -49,15 +49,12 @@ Query::Query(const QString& name, const QString& databaseName, const QStringList
 
 Query::~Query() = default;
 
-QString Query::context() const {
-    return QStringLiteral("%1 (\"%2\")").arg(name(), m_lines.value(0).trimmed());
-}
-
 void Query::setSql(const QStringList& lines) {
     close();
     unprepare();
     m_lines = lines;
     m_text = lines.join(QLatin1Char('\n'));
+    m_context = QStringLiteral("%1 (\"%2\")").arg(name(), m_lines.value(0).trimmed());
     m_params = parseParams(m_text);
     m_values.assign(size_t(m_params.size()), std::nullopt);
 }

@@ -39,10 +39,11 @@ protected:
     void releaseResources() override {}
 
 private:
-    QString context() const;
+    const QString& context() const { return m_context; }
 
     QStringList m_lines;
     QString m_text;
+    QString m_context; // names the query in error messages
     QStringList m_params;
     std::vector<std::optional<qint64>> m_values;
     std::vector<int> m_bindTarget; // per SQL parameter index - 1: index into m_params

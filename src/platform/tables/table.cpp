@@ -42,10 +42,11 @@ void readRows(sqlite3_stmt* statement, int fieldCount, std::vector<Value>& cells
 } // namespace
 
 struct Table::Plan {
+    QString context;                  // names the table in error messages
     QString select;                   // key, then every field; large objects as NULL
     std::vector<qint64> filterValues; // bound first
     QStringList masterFieldList;      // bound after the filter values, when bound
-    QString blobSelectPrefix;         // SELECT <field> ... WHERE rowid = ?, per field below
+    QStringList blobSelects;          // per field: the SELECT of one large object by rowid
     QStringList columns;
     std::vector<bool> deferred;
 };
@@ -62,7 +63,7 @@ void Table::setTableName(const QString& tableName) {
     if (isOpen())
         throw EngineError(QStringLiteral("%1: the table cannot change while it is open").arg(name()));
     m_tableName = tableName;
-    m_plan.reset();
+    invalidatePlans();
 }
 
 const TableInfo& Table::info() { return connection()->table(m_tableName); }
@@ -137,7 +138,30 @@ void Table::rebuildPlan(const TableInfo& table, const QString& filterText, bool 
         select += quoteIdentifier(orderColumns.at(i)) + (descending[size_t(i)] ? QLatin1String(" DESC, ") : QLatin1String(", "));
     select += QLatin1String("rowid");
     plan.select = select;
-    plan.blobSelectPrefix = QStringLiteral(" FROM ") + table.qualifiedName() + QStringLiteral(" WHERE rowid = ?");
+    plan.context = context;
+    for (const ColumnInfo& info : table.columns) {
+        plan.blobSelects.append(info.blob ? QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
+                                                .arg(quoteIdentifier(info.name), table.qualifiedName())
+                                          : QString());
+    }
+}
+
+std::shared_ptr<const Table::Plan> Table::planFor(const QString& filterText, bool filtered, const QString& indexName,
+                                                  const QString& indexFieldNames) {
+    const QString key = filtered ? filterText : QStringLiteral("\x01unfiltered");
+    if (auto cached = m_planCache.value(key))
+        return cached;
+    auto plan = std::make_shared<Plan>();
+    rebuildPlan(info(), filterText, filtered, indexName, indexFieldNames, *plan);
+    if (m_planCache.size() >= 128)
+        m_planCache.clear();
+    m_planCache.insert(key, plan);
+    return plan;
+}
+
+void Table::invalidatePlans() {
+    m_plan.reset();
+    m_planCache.clear();
 }
 
 bool Table::masterKey(std::vector<Value>& key) const {
@@ -156,12 +180,8 @@ bool Table::masterKey(std::vector<Value>& key) const {
 }
 
 void Table::fetchRows() {
-    const TableInfo& table = info();
-    if (!m_plan) {
-        auto plan = std::make_unique<Plan>();
-        rebuildPlan(table, m_filterText, m_filtered, m_indexName, m_indexFieldNames, *plan);
-        m_plan = std::move(plan);
-    }
+    if (!m_plan)
+        m_plan = planFor(m_filterText, m_filtered, m_indexName, m_indexFieldNames);
     m_columns = m_plan->columns;
     m_deferred = m_plan->deferred;
     m_cells.clear();
@@ -174,7 +194,7 @@ void Table::fetchRows() {
     if (bound && !m_boundKeyValid)
         return; // a closed or empty master shows no detail rows
 
-    const QString context = QStringLiteral("%1 (table %2)").arg(name(), table.fileName);
+    const QString& context = m_plan->context;
     Connection& db = *connection();
     sqlite3_stmt* statement = db.statement(m_plan->select, context);
     int index = 1;
@@ -187,10 +207,8 @@ void Table::fetchRows() {
 
 Value Table::fetchDeferred(int column, int row) const {
     Connection& db = *currentConnection();
-    const QString sql =
-        QStringLiteral("SELECT ") + quoteIdentifier(m_plan->columns.at(column)) + m_plan->blobSelectPrefix;
-    const QString context = QStringLiteral("%1 (table %2)").arg(name(), m_tableName);
-    sqlite3_stmt* statement = db.statement(sql, context);
+    const QString& context = m_plan->context;
+    sqlite3_stmt* statement = db.statement(m_plan->blobSelects.at(column), context);
     sqlite3_bind_int64(statement, 1, m_keys[size_t(row)]);
     Value value;
     const int rc = sqlite3_step(statement);
@@ -205,17 +223,28 @@ Value Table::fetchDeferred(int column, int row) const {
 
 void Table::changeView(const QString& filterText, bool filtered, const QString& indexName,
                        const QString& indexFieldNames, bool keepRow) {
+    const bool sameOrder = indexName == m_indexName && indexFieldNames == m_indexFieldNames;
     if (!isOpen()) {
         m_filterText = filterText;
         m_filtered = filtered;
         m_indexName = indexName;
         m_indexFieldNames = indexFieldNames;
-        m_plan.reset();
+        if (sameOrder)
+            m_plan.reset();
+        else
+            invalidatePlans();
         return;
     }
     // Check the new view completely before anything changes.
-    auto plan = std::make_unique<Plan>();
-    rebuildPlan(info(), filterText, filtered, indexName, indexFieldNames, *plan);
+    std::shared_ptr<const Plan> plan;
+    if (sameOrder) {
+        plan = planFor(filterText, filtered, indexName, indexFieldNames);
+    } else {
+        auto fresh = std::make_shared<Plan>();
+        rebuildPlan(info(), filterText, filtered, indexName, indexFieldNames, *fresh);
+        m_planCache.clear();
+        plan = std::move(fresh);
+    }
     m_filterText = filterText;
     m_filtered = filtered;
     m_indexName = indexName;
@@ -262,7 +291,7 @@ void Table::setMasterSource(const DataSource* source) {
     m_master = master;
     if (m_master)
         m_master->addDetail(this);
-    m_plan.reset();
+    invalidatePlans();
     if (isOpen()) {
         reread();
         scrolled(true);
@@ -272,14 +301,14 @@ void Table::setMasterSource(const DataSource* source) {
 void Table::setMasterFields(const QString& masterFields) {
     const QString previous = m_masterFields;
     m_masterFields = masterFields;
-    m_plan.reset();
+    invalidatePlans();
     if (!isOpen())
         return;
     try {
         reread();
     } catch (...) {
         m_masterFields = previous;
-        m_plan.reset();
+        invalidatePlans();
         reread();
         throw;
     }
@@ -303,13 +332,13 @@ void Table::masterChanged() {
 void Table::forgetMaster() {
     m_master = nullptr;
     m_masterSource = nullptr;
-    m_plan.reset();
+    invalidatePlans();
 }
 
 void Table::releaseResources() {
     m_inserting = false;
     m_pending.clear();
-    m_plan.reset();
+    invalidatePlans();
     dropConnection();
 }
 

@@ -2,6 +2,7 @@
 
 #include "dataset.h"
 
+#include <QHash>
 #include <QString>
 
 #include <memory>
@@ -76,6 +77,9 @@ private:
     // Applies a change of filter or order: checks it, then re-reads an open table.
     void changeView(const QString& filterText, bool filtered, const QString& indexName,
                     const QString& indexFieldNames, bool keepRow);
+    std::shared_ptr<const Plan> planFor(const QString& filterText, bool filtered, const QString& indexName,
+                                        const QString& indexFieldNames);
+    void invalidatePlans();
 
     QString m_tableName;
     QString m_filterText;
@@ -88,7 +92,10 @@ private:
     bool m_readOnly = false;
     bool m_inserting = false;
     std::vector<Value> m_pending;
-    std::unique_ptr<Plan> m_plan;
+    std::shared_ptr<const Plan> m_plan;
+    // Plans of filter texts used before with the same order and binding, so that showing
+    // another page half is a lookup, not a parse.
+    QHash<QString, std::shared_ptr<const Plan>> m_planCache;
     std::vector<Value> m_boundKey; // master key of the rows read, when bound
     bool m_boundKeyValid = false;
 };
