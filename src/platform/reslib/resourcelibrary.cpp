@@ -345,11 +345,19 @@ std::shared_ptr<const ResourceLibrary> ResourceLibrary::load(const QString& path
         return failWith(QStringLiteral("cannot be opened (%1)").arg(file.errorString()));
     if (file.size() > kMaxFileSize)
         return failWith(QStringLiteral("is too large for a resource library (%1 bytes)").arg(file.size()));
-    const QByteArray bytes = file.read(kMaxFileSize + 1);
+    // Read in pieces: a special file may report no size and never end.
+    QByteArray bytes;
+    bytes.reserve(qsizetype(file.size()));
+    for (;;) {
+        const QByteArray piece = file.read(qint64(1) << 20);
+        if (piece.isEmpty())
+            break;
+        if (bytes.size() + piece.size() > kMaxFileSize)
+            return failWith(QStringLiteral("is too large for a resource library"));
+        bytes += piece;
+    }
     if (file.error() != QFileDevice::NoError)
         return failWith(QStringLiteral("cannot be read (%1)").arg(file.errorString()));
-    if (bytes.size() > kMaxFileSize)
-        return failWith(QStringLiteral("is too large for a resource library"));
     return fromBytes(bytes, path, error);
 }
 

@@ -201,6 +201,15 @@ void ResourceLibraryTest::missingOrUnreadableFile() {
     QVERIFY(!ResourceLibrary::load(text, &error));
     QVERIFY2(error.startsWith(text + u':'), qPrintable(error));
     QVERIFY(!ResourceLibrary::load(text)); // no error wanted: still no crash
+
+    // Refused by its size before anything is read (the file is sparse: no disk is used).
+    QFile huge(dir.filePath(QStringLiteral("huge.dll")));
+    QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize((qint64(1) << 30) + 1));
+    huge.close();
+    error.clear();
+    QVERIFY(!ResourceLibrary::load(huge.fileName(), &error));
+    QVERIFY2(error.startsWith(huge.fileName() + u':') && error.contains(QLatin1String("too large")),
+             qPrintable(error));
 }
 
 ZELAN_TEST_CLASS(ResourceLibraryTest)
