@@ -1,0 +1,75 @@
+#include "imagecontrol.h"
+
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPointer>
+#include <utility>
+
+namespace zelan::ui {
+
+ImageControl::ImageControl(QWidget* parent) : QWidget(parent) {
+    // Nothing is filled behind the picture, so transparent pixels show the parent.
+    setAttribute(Qt::WA_NoSystemBackground);
+    resize(0, 0);
+}
+
+void ImageControl::setPicture(QImage picture) {
+    m_picture = std::move(picture);
+    if (!m_stretch) {
+        resize(m_picture.size());
+        updateGeometry();
+    }
+    update();
+}
+
+void ImageControl::clearPicture() {
+    setPicture(QImage());
+}
+
+void ImageControl::setStretch(bool stretch) {
+    if (m_stretch == stretch)
+        return;
+    m_stretch = stretch;
+    update();
+}
+
+QSize ImageControl::sizeHint() const {
+    return m_stretch ? QWidget::sizeHint() : m_picture.size();
+}
+
+void ImageControl::paintEvent(QPaintEvent* event) {
+    if (m_picture.isNull())
+        return;
+    QPainter painter(this);
+    if (m_stretch)
+        painter.drawImage(rect(), m_picture);
+    else
+        painter.drawImage(event->rect().topLeft(), m_picture, event->rect());
+}
+
+void ImageControl::mousePressEvent(QMouseEvent* event) {
+    event->accept();
+    if (event->button() == Qt::LeftButton)
+        m_leftDown = true;
+    emit mousePressed(event->button(), event->position().toPoint());
+}
+
+void ImageControl::mouseReleaseEvent(QMouseEvent* event) {
+    event->accept();
+    const Qt::MouseButton button = event->button();
+    const QPoint position = event->position().toPoint();
+    const bool click = button == Qt::LeftButton && m_leftDown && rect().contains(position);
+    if (button == Qt::LeftButton)
+        m_leftDown = false;
+    // A click action may close the window and delete this control; nothing touches it after.
+    const QPointer<ImageControl> self(this);
+    if (click) {
+        emit clicked();
+        if (!self)
+            return;
+    }
+    emit mouseReleased(button, position);
+}
+
+} // namespace zelan::ui

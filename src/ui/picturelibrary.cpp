@@ -1,0 +1,60 @@
+#include "picturelibrary.h"
+
+#include "imagecontrol.h"
+#include "messages.h"
+#include "picturedecoding.h"
+
+#include <QLoggingCategory>
+
+namespace zelan::ui {
+namespace {
+
+Q_LOGGING_CATEGORY(lcPictures, "zelan.ui.pictures", QtWarningMsg)
+
+using Decoder = std::optional<QImage> (*)(QByteArrayView, QString*);
+
+bool loadInto(const PictureLibrary& library, ImageControl* control, int id, Decoder decode) {
+    if (!control)
+        return false;
+    const std::optional<QByteArray> bytes = library ? library->rcData(id) : std::nullopt;
+    if (!bytes) {
+        control->clearPicture();
+        return false;
+    }
+    QString error;
+    std::optional<QImage> picture = decode(*bytes, &error);
+    if (!picture) {
+        qCDebug(lcPictures).noquote() << "picture" << id << "of" << library->path() << "not shown:" << error;
+        return false;
+    }
+    control->setPicture(std::move(*picture));
+    return true;
+}
+
+} // namespace
+
+QString pictureLibraryPath(int languageCode) {
+    return languageCode == kRussian ? QStringLiteral("rus2/zelan_rus.dll")
+                                    : QStringLiteral("Ara2/zelan_ara.dll");
+}
+
+PictureLibrary loadPictureLibrary(int languageCode) {
+    const QString path = pictureLibraryPath(languageCode);
+    QString error;
+    PictureLibrary library = zelan::reslib::ResourceLibrary::load(path, &error);
+    if (!library) {
+        showMessage(QStringLiteral("Unable to load the local DLL ") + path + QLatin1Char('\n') + error);
+        endApplication();
+    }
+    return library;
+}
+
+bool loadPicture(const PictureLibrary& library, ImageControl* control, int id) {
+    return loadInto(library, control, id, decodeJpeg);
+}
+
+bool loadButtonPicture(const PictureLibrary& library, ImageControl* control, int id) {
+    return loadInto(library, control, id, decodeButtonBitmap);
+}
+
+} // namespace zelan::ui
