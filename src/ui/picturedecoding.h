@@ -8,9 +8,11 @@
 namespace zelan::ui {
 
 // Largest picture either decoder accepts, checked against the header before any pixel memory
-// is allocated, so that a damaged size field cannot make the program allocate gigabytes.
-inline constexpr int kMaxPictureSide = 16384;
-inline constexpr qint64 kMaxPicturePixels = qint64(64) * 1024 * 1024;
+// is allocated, so that a damaged size field cannot make the program allocate much. Every
+// picture of the program is screen-sized; the tallest, the scrolling credits, stays far
+// below these.
+inline constexpr int kMaxPictureSide = 8192;
+inline constexpr qint64 kMaxPicturePixels = qint64(16) * 1024 * 1024;
 
 // Decodes a JPEG picture (baseline or progressive, colour or grayscale) into a
 // QImage::Format_RGB32 image. Returns nullopt when the bytes are not a complete, undamaged
