@@ -1,6 +1,7 @@
 #pragma once
 
 #include "connection.h"
+#include "engineerror.h"
 
 #include <QDir>
 #include <QStringList>
@@ -28,3 +29,14 @@ private:
     QString m_previous;
     QTemporaryDir m_dir;
 };
+
+// The message of the engine error that `f` throws, or "<no error>".
+template <class F>
+QString engineError(F&& f) {
+    try {
+        f();
+    } catch (const zelan::tables::EngineError& e) {
+        return e.message();
+    }
+    return QStringLiteral("<no error>");
+}

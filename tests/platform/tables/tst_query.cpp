@@ -18,16 +18,6 @@ const QStringList kLines{
     QStringLiteral("INSERT INTO LINES_ruvo VALUES (7, 2, 90, 3, 300, 10, 400), (8, 1, 90, 3, 40, 200, 400), "
                    "(7, 2, 90, 3, 260, 10, 400), (7, 1, 90, 4, 100, 10, 400)")};
 
-template <class F>
-QString engineError(F&& f) {
-    try {
-        f();
-    } catch (const EngineError& e) {
-        return e.message();
-    }
-    return QStringLiteral("<no error>");
-}
-
 } // namespace
 
 class QueryTest : public QObject {

@@ -33,16 +33,6 @@ QList<int> column(DataSet& set, const char* field) {
     return values;
 }
 
-template <class F>
-QString engineError(F&& f) {
-    try {
-        f();
-    } catch (const EngineError& e) {
-        return e.message();
-    }
-    return QStringLiteral("<no error>");
-}
-
 } // namespace
 
 class TableTest : public QObject {
