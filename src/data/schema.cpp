@@ -67,8 +67,9 @@ const TableDef& translationsTable() {
 
 const TableDef& langsAraTable() {
     static const TableDef def =
-        table("langs_ara.db", {smallInt("langNum"), smallInt("TelawaBy"), alpha("langname", 30)},
-              {{QStringLiteral("shortName_idx"), {QStringLiteral("langname")}}});
+        table("langs_ara.db",
+              {smallInt("langNum"), smallInt("TelawaBy"), alpha("langname", 30), alpha("shortName", 10)},
+              {{QStringLiteral("shortName_idx"), {QStringLiteral("shortName")}}});
     return def;
 }
 

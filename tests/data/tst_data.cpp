@@ -235,9 +235,9 @@ private slots:
         QCOMPARE(pages->recordCount(), 1);
         QCOMPARE(data::filters::pageHalf(5, 2), QStringLiteral("pagenum=5 and halfnum=2"));
 
-        folder.insert(data::langsAraTable(), {{qint64(1), qint64(1), QStringLiteral("Arabic")},
-                                              {qint64(3), qint64(4), QStringLiteral("Russian")},
-                                              {qint64(2), qint64(3), QStringLiteral("English")}});
+        folder.insert(data::langsAraTable(), {{qint64(1), qint64(1), QStringLiteral("Arabic"), QStringLiteral("ar")},
+                                              {qint64(3), qint64(4), QStringLiteral("Russian"), QStringLiteral("ru")},
+                                              {qint64(2), qint64(3), QStringLiteral("English"), QStringLiteral("en")}});
         auto langs = data::createLangsAraTable();
         langs->open();
         QStringList names;
