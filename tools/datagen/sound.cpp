@@ -3,6 +3,7 @@
 // progress) is in soundbuild.cpp, the synthesis in soundworker.cpp.
 
 #include "sound.h"
+
 #include "soundinternal.h"
 
 #include <QJsonArray>
@@ -28,7 +29,8 @@ const std::vector<Voice>& reciterVoices() {
         // low and rough
         {QStringLiteral("Zorvik"), QStringLiteral("ar+m1"), 30, 50, kReciterRate, kReciterWordGap, 100, true},
         // plain, middle pitch: the default reciter, whose timing the turn marks are taken from
-        {QStringLiteral("Pellune"), QStringLiteral("ar+m6"), 45, 60, kReciterRate, kReciterWordGap, 100, true},
+        {QStringLiteral("Pellune"), QStringLiteral("ar+m6"), 45, 60, kReciterRate, kReciterWordGap, 100,
+         true},
         // higher and brighter, narrow melody
         {QStringLiteral("Sarnex"), QStringLiteral("ar+m7"), 62, 40, kReciterRate, kReciterWordGap, 100, true},
         // with the echo of a large hall and a wide melody
@@ -42,32 +44,49 @@ const Voice& russianVoice() {
     return voice;
 }
 
+namespace {
+
+// What espeak-ng should read for a code point of the Uthmani text: the same, another code
+// point, or nothing (0).
+char16_t spokenAs(char16_t u) {
+    switch (u) {
+    case 0x0671: // alef wasla: espeak-ng drops it, and the word loses its vowel
+        return 0x0627;
+    case 0x06E1: // the Uthmani sukun
+        return 0x0652;
+    // The open tanween marks of this text (a letter with U+0657, U+065E or U+0656 before a
+    // following consonant) are spoken as the plain tanween.
+    case 0x0657:
+        return 0x064B;
+    case 0x065E:
+        return 0x064C;
+    case 0x0656:
+        return 0x064D;
+    // The small waw and yeh lengthen the vowel of a pronoun suffix (بِهِۦ, لَهُۥ).
+    case 0x06E5:
+        return 0x0648;
+    case 0x06E6:
+    case 0x06E7:
+        return 0x064A;
+    default:
+        break;
+    }
+    // Marks espeak-ng spells out as letter names or splits a word at: Quranic annotation
+    // signs, the maddah, rare vowel marks, pause and recitation signs (small high letters,
+    // the rub el hizb and sajdah signs, iqlab meem), and the extended Arabic marks.
+    const bool drop = (u >= 0x0610 && u <= 0x061A) || u == 0x0653 || (u >= 0x0658 && u <= 0x065F) ||
+                      (u >= 0x06D6 && u <= 0x06ED) || (u >= 0x08D3 && u <= 0x08FF);
+    return drop ? 0 : u;
+}
+
+} // namespace
+
 QString arabicForSpeech(const QString& text) {
     QString out;
     out.reserve(text.size());
     for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        switch (u) {
-        case 0x0671: out += QChar(0x0627); continue; // alef wasla: espeak-ng drops it, and the word loses its vowel
-        case 0x06E1: out += QChar(0x0652); continue; // the Uthmani sukun
-        // The open tanween marks of this text (a letter with U+0657, U+065E or U+0656 before a
-        // following consonant) are spoken as the plain tanween.
-        case 0x0657: out += QChar(0x064B); continue;
-        case 0x065E: out += QChar(0x064C); continue;
-        case 0x0656: out += QChar(0x064D); continue;
-        // The small waw and yeh lengthen the vowel of a pronoun suffix (بِهِۦ, لَهُۥ).
-        case 0x06E5: out += QChar(0x0648); continue;
-        case 0x06E6:
-        case 0x06E7: out += QChar(0x064A); continue;
-        default: break;
-        }
-        // Marks espeak-ng spells out as letter names or splits a word at: Quranic annotation
-        // signs, the maddah, rare vowel marks, pause and recitation signs (small high letters,
-        // the rub el hizb and sajdah signs, iqlab meem), and the extended Arabic marks.
-        const bool drop = (u >= 0x0610 && u <= 0x061A) || u == 0x0653 || (u >= 0x0658 && u <= 0x065F) ||
-                          (u >= 0x06D6 && u <= 0x06ED) || (u >= 0x08D3 && u <= 0x08FF);
-        if (!drop)
-            out += c;
+        if (const char16_t spoken = spokenAs(c.unicode()))
+            out += QChar(spoken);
     }
     return out;
 }

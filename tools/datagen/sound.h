@@ -3,7 +3,6 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
-
 #include <optional>
 #include <vector>
 
@@ -34,7 +33,7 @@ struct SoundJob {
 };
 
 struct SoundInfo {
-    qint64 samples = 0;           // samples in the MP3's source, after trimming the silence
+    qint64 samples = 0; // samples in the MP3's source, after trimming the silence
     int sampleRate = 0;
     int lengthMs = 0;             // `samples` in milliseconds, rounded
     std::vector<int> wordStartMs; // per entry of SoundJob::words: its start in the trimmed recording,

@@ -17,14 +17,11 @@
 #include <QSaveFile>
 #include <QSet>
 #include <QTimer>
-
-#include <espeak-ng/speak_lib.h>
-
-#include <unistd.h>
-
 #include <cstdio>
 #include <deque>
+#include <espeak-ng/speak_lib.h>
 #include <memory>
+#include <unistd.h>
 
 namespace zelan::datagen {
 
@@ -103,8 +100,8 @@ bool writeManifest(const QString& cacheDir, const Manifest& manifest, QString* e
     root.insert(QLatin1String("format"), kManifestFormat);
     root.insert(QLatin1String("sounds"), entries);
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(root).toJson(QJsonDocument::Compact)) < 0 ||
-        !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(QJsonDocument(root).toJson(QJsonDocument::Compact)) < 0 || !file.commit()) {
         if (error)
             *error = QStringLiteral("%1: cannot be written (%2)").arg(path, file.errorString());
         return false;
@@ -141,7 +138,9 @@ QString formatDuration(qint64 ms) {
 // The progress line on stderr: redrawn in place on a terminal, an occasional plain line in a log.
 class Progress {
 public:
-    explicit Progress(qsizetype total) : m_total(total), m_terminal(isatty(STDERR_FILENO) == 1) { m_clock.start(); }
+    explicit Progress(qsizetype total) : m_total(total), m_terminal(isatty(STDERR_FILENO) == 1) {
+        m_clock.start();
+    }
 
     void advance(qsizetype done) {
         const qint64 now = m_clock.elapsed();
@@ -196,7 +195,7 @@ struct Worker {
     QByteArray pending;             // a partial answer line
     QByteArray stderrTail;          // what the worker printed last, for error messages
     QElapsedTimer lastAnswer;
-    bool closing = false;           // stdin closed on purpose: its exit is no failure
+    bool closing = false; // stdin closed on purpose: its exit is no failure
 };
 
 } // namespace
@@ -253,8 +252,8 @@ std::optional<std::vector<SoundInfo>> buildSounds(const std::vector<SoundJob>& j
     for (size_t i = 0; i < jobs.size(); ++i) {
         const auto entry = manifest->constFind(jobs[i].output);
         const QFileInfo file(jobs[i].output);
-        if (entry != manifest->constEnd() && entry->key == keys[i] && file.isFile() && file.size() == entry->size &&
-            entry->info.wordStartMs.size() == size_t(jobs[i].words.size()))
+        if (entry != manifest->constEnd() && entry->key == keys[i] && file.isFile() &&
+            file.size() == entry->size && entry->info.wordStartMs.size() == size_t(jobs[i].words.size()))
             infos[i] = entry->info;
         else
             todo.push_back(qsizetype(i));
@@ -263,7 +262,8 @@ std::optional<std::vector<SoundInfo>> buildSounds(const std::vector<SoundJob>& j
         return infos;
 
     if (!QCoreApplication::instance())
-        return fail(QStringLiteral("%1: the sound build needs a QCoreApplication").arg(jobs[size_t(todo.front())].output));
+        return fail(QStringLiteral("%1: the sound build needs a QCoreApplication")
+                        .arg(jobs[size_t(todo.front())].output));
 
     const qsizetype total = qsizetype(todo.size());
     qsizetype done = 0;
@@ -279,6 +279,12 @@ std::optional<std::vector<SoundInfo>> buildSounds(const std::vector<SoundJob>& j
         loop.quit();
     };
     auto jobName = [&](qsizetype index) { return jobs[size_t(index)].output; };
+    // The job a worker's trouble is blamed on: the oldest it was given, or the next to give.
+    auto currentJob = [&](const Worker& worker) {
+        if (!worker.inFlight.empty())
+            return jobName(worker.inFlight.front());
+        return todo.empty() ? QStringLiteral("sounds") : jobName(todo.front());
+    };
     auto workerSaid = [](const Worker& worker) {
         const QString said = QString::fromLocal8Bit(worker.stderrTail).trimmed();
         return said.isEmpty() ? QString() : QStringLiteral(" (it said: %1)").arg(said.right(400));
@@ -287,7 +293,8 @@ std::optional<std::vector<SoundInfo>> buildSounds(const std::vector<SoundJob>& j
         while (int(worker.inFlight.size()) < kJobsInFlight && !todo.empty()) {
             const qsizetype index = todo.front();
             todo.pop_front();
-            const QByteArray line = QJsonDocument(jobToJson(index, jobs[size_t(index)])).toJson(QJsonDocument::Compact) + '\n';
+            const QByteArray line =
+                QJsonDocument(jobToJson(index, jobs[size_t(index)])).toJson(QJsonDocument::Compact) + '\n';
             worker.process->write(line);
             worker.inFlight.push_back(index);
         }
@@ -300,11 +307,11 @@ std::optional<std::vector<SoundInfo>> buildSounds(const std::vector<SoundJob>& j
     auto handleAnswer = [&](Worker& worker, const QByteArray& line) {
         if (!line.startsWith(kAnswerPrefix))
             return; // a library's chatter on stdout
-        const QJsonObject answer = QJsonDocument::fromJson(line.mid(qsizetype(sizeof(kAnswerPrefix) - 1))).object();
+        const QJsonObject answer =
+            QJsonDocument::fromJson(line.mid(qsizetype(sizeof(kAnswerPrefix) - 1))).object();
         const qsizetype id = qsizetype(answer.value(QLatin1String("id")).toDouble(-1));
         if (worker.inFlight.empty() || worker.inFlight.front() != id) {
-            const QString job = worker.inFlight.empty() ? QStringLiteral("sounds") : jobName(worker.inFlight.front());
-            stop(QStringLiteral("%1: the sound worker answered out of turn").arg(job));
+            stop(QStringLiteral("%1: the sound worker answered out of turn").arg(currentJob(worker)));
             return;
         }
         worker.inFlight.pop_front();
@@ -357,22 +364,25 @@ std::optional<std::vector<SoundInfo>> buildSounds(const std::vector<SoundJob>& j
             if (w->stderrTail.size() > 4000)
                 w->stderrTail = w->stderrTail.right(2000);
         });
-        QObject::connect(process, &QProcess::finished, &loop, [&, w](int exitCode, QProcess::ExitStatus status) {
-            w->stderrTail += w->process->readAllStandardError();
-            if (w->closing && w->inFlight.empty() && status == QProcess::NormalExit && exitCode == 0)
-                return;
-            const QString job = !w->inFlight.empty() ? jobName(w->inFlight.front()) : QStringLiteral("sounds");
-            const QString how = status == QProcess::CrashExit ? QStringLiteral("crashed")
-                                                              : QStringLiteral("exited with code %1").arg(exitCode);
-            stop(QStringLiteral("%1: the sound worker %2%3").arg(job, how, workerSaid(*w)));
-        });
-        QObject::connect(process, &QProcess::errorOccurred, &loop, [&, w](QProcess::ProcessError processError) {
-            if (processError != QProcess::FailedToStart)
-                return; // crashes arrive through finished()
-            const QString job = !w->inFlight.empty() ? jobName(w->inFlight.front()) : QStringLiteral("sounds");
-            stop(QStringLiteral("%1: cannot start the sound worker %2 (%3)")
-                     .arg(job, workerExecutable, w->process->errorString()));
-        });
+        QObject::connect(
+            process, &QProcess::finished, &loop, [&, w](int exitCode, QProcess::ExitStatus status) {
+                w->stderrTail += w->process->readAllStandardError();
+                if (w->closing && w->inFlight.empty() && status == QProcess::NormalExit && exitCode == 0)
+                    return;
+                const QString job = currentJob(*w);
+                const QString how = status == QProcess::CrashExit
+                                        ? QStringLiteral("crashed")
+                                        : QStringLiteral("exited with code %1").arg(exitCode);
+                stop(QStringLiteral("%1: the sound worker %2%3").arg(job, how, workerSaid(*w)));
+            });
+        QObject::connect(process, &QProcess::errorOccurred, &loop,
+                         [&, w](QProcess::ProcessError processError) {
+                             if (processError != QProcess::FailedToStart)
+                                 return; // crashes arrive through finished()
+                             const QString job = currentJob(*w);
+                             stop(QStringLiteral("%1: cannot start the sound worker %2 (%3)")
+                                      .arg(job, workerExecutable, w->process->errorString()));
+                         });
         process->start(workerExecutable, {QStringLiteral("sound-worker")});
         w->lastAnswer.start();
         feed(*w);

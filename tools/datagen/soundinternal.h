@@ -12,7 +12,7 @@ namespace zelan::datagen::soundinternal {
 
 // Bump when a change of the synthesis, trimming or encoding changes the files, so that the
 // next build redoes every recording.
-constexpr int kSoundCodeVersion = 1;
+constexpr int kSoundCodeVersion = 2;
 
 // The voice of a job's `voice` field, or nullptr when the index names none.
 const Voice* voiceOf(int index);

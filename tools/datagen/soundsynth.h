@@ -7,16 +7,15 @@
 #include "sound.h"
 
 #include <QtGlobal>
-
 #include <optional>
 #include <vector>
 
 namespace zelan::datagen::soundsynth {
 
 struct Synthesis {
-    std::vector<qint16> pcm;        // mono, 16 bit
+    std::vector<qint16> pcm; // mono, 16 bit
     int sampleRate = 0;
-    std::vector<qint64> wordStart;  // per word of the job: first sample, or -1 without a word event
+    std::vector<qint64> wordStart; // per word of the job: first sample, or -1 without a word event
 };
 
 class Synthesizer {

@@ -10,20 +10,17 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QProcess>
-
-#include <espeak-ng/speak_lib.h>
-
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
+#include <espeak-ng/speak_lib.h>
+#include <fcntl.h>
 #include <iostream>
 #include <string>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace zelan::datagen::soundsynth {
 
@@ -40,8 +37,8 @@ constexpr int kMarginMs = 50;
 // synthesis at a time in this process.
 struct Capture {
     std::vector<qint16> pcm;
-    std::vector<int> offsets;      // per word: first code point in the text, or -1
-    std::vector<qint64> wordStart; // per word: sample of its first word event, or -1
+    std::vector<int> offsets;               // per word: first code point in the text, or -1
+    std::vector<qint64> wordStart;          // per word: sample of its first word event, or -1
     std::vector<std::pair<int, int>> order; // (offset, word) of the words in the text, ascending
 };
 Capture* g_capture = nullptr;
@@ -99,7 +96,8 @@ Synthesizer::~Synthesizer() {
         espeak_Terminate();
 }
 
-std::optional<Synthesis> Synthesizer::speakHere(const Voice& voice, const QStringList& words, QString* error) {
+std::optional<Synthesis> Synthesizer::speakHere(const Voice& voice, const QStringList& words,
+                                                QString* error) {
     auto fail = [&](const QString& what) -> std::optional<Synthesis> {
         if (error)
             *error = what;
@@ -165,8 +163,7 @@ bool writeAll(int fd, const void* data, size_t size) {
     return true;
 }
 
-template <class T>
-bool writeValue(int fd, T value) {
+template <class T> bool writeValue(int fd, T value) {
     return writeAll(fd, &value, sizeof value);
 }
 
@@ -189,8 +186,7 @@ bool readToEnd(int fd, QByteArray* out) {
 struct Reader {
     const QByteArray& data;
     qsizetype at = 0;
-    template <class T>
-    bool take(T* value) {
+    template <class T> bool take(T* value) {
         if (data.size() - at < qsizetype(sizeof(T)))
             return false;
         std::memcpy(value, data.constData() + at, sizeof(T));
@@ -224,7 +220,8 @@ std::optional<Synthesis> Synthesizer::speak(const Voice& voice, const QStringLis
     // from the same state and depends on nothing but its job.
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0)
-        return fail(QStringLiteral("cannot create a pipe (%1)").arg(QString::fromLocal8Bit(std::strerror(errno))));
+        return fail(
+            QStringLiteral("cannot create a pipe (%1)").arg(QString::fromLocal8Bit(std::strerror(errno))));
     std::fflush(stdout);
     std::fflush(stderr);
     const pid_t pid = ::fork();
@@ -243,7 +240,8 @@ std::optional<Synthesis> Synthesizer::speak(const Voice& voice, const QStringLis
             const qint64 starts = qint64(synthesis->wordStart.size());
             const qint64 samples = qint64(synthesis->pcm.size());
             ok = writeValue(fds[1], kChildSound) && writeValue(fds[1], qint32(synthesis->sampleRate)) &&
-                 writeValue(fds[1], starts) && writeAll(fds[1], synthesis->wordStart.data(), size_t(starts) * 8) &&
+                 writeValue(fds[1], starts) &&
+                 writeAll(fds[1], synthesis->wordStart.data(), size_t(starts) * 8) &&
                  writeValue(fds[1], samples) && writeAll(fds[1], synthesis->pcm.data(), size_t(samples) * 2);
         } else {
             const QByteArray text = childError.toUtf8();
@@ -287,8 +285,8 @@ std::optional<Synthesis> Synthesizer::speak(const Voice& voice, const QStringLis
               starts == words.size();
     if (ok) {
         synthesis.wordStart.resize(size_t(starts));
-        ok = reader.takeBytes(synthesis.wordStart.data(), starts * 8) && reader.take(&samples) && samples > 0 &&
-             samples <= answer.size() / 2;
+        ok = reader.takeBytes(synthesis.wordStart.data(), starts * 8) && reader.take(&samples) &&
+             samples > 0 && samples <= answer.size() / 2;
     }
     if (ok) {
         synthesis.pcm.resize(size_t(samples));
@@ -307,13 +305,25 @@ void trimSilence(Synthesis* synthesis) {
     if (first == pcm.end())
         return; // nothing but silence: leave it as it is rather than write an empty file
     const auto last = std::find_if(pcm.rbegin(), pcm.rend(), loud);
+    // Exactly the margin on either side: cut where the synthesizer left more, pad with zeros
+    // where it left less (it often starts speaking at once), so every recording has the same
+    // lead-in and the four reciters stay in step.
     const qint64 margin = qint64(synthesis->sampleRate) * kMarginMs / 1000;
-    const qint64 begin = std::max<qint64>(0, (first - pcm.begin()) - margin);
-    const qint64 end = std::min<qint64>(qint64(pcm.size()), (pcm.rend() - last) + margin);
-    pcm = std::vector<qint16>(pcm.begin() + begin, pcm.begin() + end);
+    const qint64 sound = first - pcm.begin();
+    const qint64 soundEnd = pcm.rend() - last;
+    const qint64 begin = std::max<qint64>(0, sound - margin);
+    const qint64 end = std::min<qint64>(qint64(pcm.size()), soundEnd + margin);
+    const qint64 padBefore = margin - (sound - begin);
+    const qint64 padAfter = margin - (end - soundEnd);
+    std::vector<qint16> trimmed(size_t(padBefore), 0);
+    trimmed.reserve(size_t(padBefore + (end - begin) + padAfter));
+    trimmed.insert(trimmed.end(), pcm.begin() + begin, pcm.begin() + end);
+    trimmed.resize(trimmed.size() + size_t(padAfter), 0);
+    pcm = std::move(trimmed);
+    const qint64 shift = padBefore - begin;
     for (qint64& start : synthesis->wordStart) {
         if (start >= 0)
-            start = std::clamp<qint64>(start - begin, 0, qint64(pcm.size()) - 1);
+            start = std::clamp<qint64>(start + shift, 0, qint64(pcm.size()) - 1);
     }
 }
 
@@ -335,10 +345,11 @@ bool encodeMp3(const Synthesis& synthesis, const QString& output, QString* error
     // -V 9 keeps the LAME header (lower constant rates drop it and decoders then lose the exact
     // length); --resample pins the output rate, as lame would pick a lower one for -V 9.
     lame.start(QStringLiteral("lame"),
-               {QStringLiteral("-r"), QStringLiteral("-s"), rate, QStringLiteral("--bitwidth"), QStringLiteral("16"),
-                QStringLiteral("--signed"), QStringLiteral("--little-endian"), QStringLiteral("-m"),
-                QStringLiteral("m"), QStringLiteral("-V"), QStringLiteral("9"), QStringLiteral("--resample"), rate,
-                QStringLiteral("--noreplaygain"), QStringLiteral("--quiet"), QStringLiteral("-"), partial});
+               {QStringLiteral("-r"), QStringLiteral("-s"), rate, QStringLiteral("--bitwidth"),
+                QStringLiteral("16"), QStringLiteral("--signed"), QStringLiteral("--little-endian"),
+                QStringLiteral("-m"), QStringLiteral("m"), QStringLiteral("-V"), QStringLiteral("9"),
+                QStringLiteral("--resample"), rate, QStringLiteral("--noreplaygain"),
+                QStringLiteral("--quiet"), QStringLiteral("-"), partial});
     if (!lame.waitForStarted(30000))
         return fail(QStringLiteral("cannot run lame (%1)").arg(lame.errorString()));
     const QByteArray data(reinterpret_cast<const char*>(synthesis.pcm.data()),
@@ -393,7 +404,8 @@ namespace zelan::datagen {
 
 int runSoundWorker(int argc, char** argv) {
     if (argc != 2 || qstrcmp(argv[1], "sound-worker") != 0) {
-        std::fprintf(stderr, "usage: %s sound-worker  (jobs as JSON lines on stdin)\n", argc > 0 ? argv[0] : "datagen");
+        std::fprintf(stderr, "usage: %s sound-worker  (jobs as JSON lines on stdin)\n",
+                     argc > 0 ? argv[0] : "datagen");
         return 2;
     }
     // lame runs through QProcess, which wants an application object.
@@ -429,7 +441,8 @@ int runSoundWorker(int argc, char** argv) {
             answer.insert(QLatin1String("error"), error);
         }
         answer.insert(QLatin1String("id"), double(id));
-        const QByteArray out = soundinternal::kAnswerPrefix + QJsonDocument(answer).toJson(QJsonDocument::Compact) + '\n';
+        const QByteArray out =
+            soundinternal::kAnswerPrefix + QJsonDocument(answer).toJson(QJsonDocument::Compact) + '\n';
         std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
         std::fflush(stdout);
     }
