@@ -1,0 +1,194 @@
+// The typeset pages: the whole portion laid out and checked from the outside after the JPEG
+// round trip the program folder puts it through, the same result on every run, the division
+// of a page between its halves, the marks the scripture face must draw, and the debug overlay.
+
+#include "testmain.h"
+#include "typesetcheck.h"
+#include "typesetlayout.h"
+#include "typesetting.h"
+
+#include <QFileInfo>
+#include <QRawFont>
+#include <QTest>
+
+#include <optional>
+#include <tuple>
+
+using namespace zelan::datagen;
+using namespace zelan::datagen::typeset;
+
+namespace {
+
+QString sourceFile() {
+    return QFileInfo(QString::fromUtf8(__FILE__)).absolutePath() +
+           QStringLiteral("/../../../third_party/npm/node_modules/quran-json/dist/quran_ru.json");
+}
+
+// A line of a synthetic page: its kind and the ink rows above and below its baseline.
+Line line(LineKind kind, int above, int below) {
+    Line l;
+    l.kind = kind;
+    l.above = above;
+    l.below = below;
+    return l;
+}
+
+std::vector<Line> linesOf(const QString& kinds, int above, int below) {
+    std::vector<Line> lines;
+    for (const QChar c : kinds)
+        lines.push_back(line(c == QLatin1Char('H')   ? LineKind::Header
+                             : c == QLatin1Char('F') ? LineKind::Formula
+                                                     : LineKind::Text,
+                             above, below));
+    return lines;
+}
+
+} // namespace
+
+class TypesettingTest : public QObject {
+    Q_OBJECT
+
+    std::optional<Portion> m_portion;
+    std::optional<TypesetResult> m_result;
+    TypesetReport m_report;
+
+private slots:
+    void initTestCase() {
+        if (!QFileInfo::exists(sourceFile())) {
+            if (qEnvironmentVariableIsSet("ZELAN_REQUIRE_PROGRAM"))
+                QFAIL(qPrintable(QStringLiteral("no text source at %1").arg(sourceFile())));
+            QSKIP("the npm package quran-json is not installed (scripts/install installs it)");
+        }
+        QString error;
+        m_portion = loadPortion(sourceFile(), &error);
+        QVERIFY2(m_portion, qPrintable(error));
+        m_result = typesetPortion(*m_portion, &error, &m_report);
+        QVERIFY2(m_result, qPrintable(error));
+    }
+
+    void wholePortionKeepsThePageRules() {
+        const TypesetCheck check = checkTypesetResult(*m_portion, *m_result, 85);
+        QVERIFY2(check.failures.isEmpty(), qPrintable(check.failures.join(QLatin1Char('\n'))));
+        QCOMPARE(check.bandEdgeInk, 0);
+        QVERIFY(check.splitAyas > 0);
+        // What the check of the ink found: no aya's ink in another's band, none outside its
+        // own, no decoration that counts as ink, blank rows and columns at every band edge.
+        QCOMPARE(m_report.crossAyaInkPixels, 0);
+        QCOMPARE(m_report.inkOutsideBand, 0);
+        QCOMPARE(m_report.decorationInkPixels, 0);
+        QVERIFY(m_report.minRowsBelowBandTop >= 1);
+        QVERIFY(m_report.minRowsAboveLineBottom >= 1);
+        QVERIFY(m_report.minColumnsToBoundary >= 2);
+    }
+
+    void halvesFillEvenly() {
+        // Pages 2 to 23: no half left mostly blank, most nearly full.
+        QCOMPARE(m_report.fill.size(), size_t(46));
+        double sum = 0;
+        for (size_t h = 0; h < 44; ++h) {
+            QVERIFY2(m_report.fill[h] >= 0.6, qPrintable(QStringLiteral("half %1 is %2 full").arg(h).arg(m_report.fill[h])));
+            sum += m_report.fill[h];
+        }
+        QVERIFY(sum / 44 >= 0.85);
+        QVERIFY(m_result->fontPixelSize >= 16);
+    }
+
+    void sameInputGivesTheSameResult() {
+        QString error;
+        const std::optional<TypesetResult> again = typesetPortion(*m_portion, &error);
+        QVERIFY2(again, qPrintable(error));
+        QCOMPARE(again->fontPixelSize, m_result->fontPixelSize);
+        QVERIFY(again->halves == m_result->halves);
+        QCOMPARE(again->pieces.size(), m_result->pieces.size());
+        for (size_t i = 0; i < again->pieces.size(); ++i) {
+            const LinePiece& a = again->pieces[i];
+            const LinePiece& b = m_result->pieces[i];
+            QVERIFY(std::tie(a.page, a.half, a.sora, a.aya, a.ylinefromtop, a.x1, a.x2) ==
+                    std::tie(b.page, b.half, b.sora, b.aya, b.ylinefromtop, b.x1, b.x2));
+        }
+        QCOMPARE(again->halfClosers, m_result->halfClosers);
+        QCOMPARE(again->splitAyas.size(), m_result->splitAyas.size());
+    }
+
+    void refusesAnotherText() {
+        Portion portion = *m_portion;
+        portion.suras.pop_back();
+        QString error;
+        QVERIFY(!typesetPortion(portion, &error));
+        QVERIFY(error.contains(QLatin1String("closing portion")));
+    }
+
+    // Lines 36 rows apart (16 + 16 + 4): 9 fit a half of 335 rows.
+    void pageDividesBetweenHalves_data() {
+        QTest::addColumn<QString>("kinds");
+        QTest::addColumn<bool>("needSecondHalf");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<int>("split");
+        QTest::addRow("full halves") << QStringLiteral("TTTTTTTTTTTTTTTTTT") << true << true << 9;
+        QTest::addRow("even halves") << QStringLiteral("TTTTTTTTTTTT") << true << true << 6;
+        QTest::addRow("header moves on with its formula") << QStringLiteral("TTTTTTTHFTTTTT") << true << true << 7;
+        QTest::addRow("header keeps one text line") << QStringLiteral("TTTTTTHFTTTTTTTT") << true << true << 9;
+        QTest::addRow("half 2 overflows") << QStringLiteral("TTTTTTTTTTTTTTTTTTT") << true << false << 0;
+        QTest::addRow("half 2 must not stay empty") << QStringLiteral("T") << true << false << 0;
+    }
+    void pageDividesBetweenHalves() {
+        QFETCH(QString, kinds);
+        QFETCH(bool, needSecondHalf);
+        QFETCH(bool, ok);
+        QFETCH(int, split);
+        const std::vector<Line> lines = linesOf(kinds, 16, 16);
+        const PageSplit result = splitPage(lines, needSecondHalf);
+        QCOMPARE(result.ok, ok);
+        if (!ok)
+            return;
+        QCOMPARE(int(result.split), split);
+        QCOMPARE(lines[result.split - 1].kind, LineKind::Text);
+        QVERIFY(stackHeight(lines, 0, result.split) <= kAvailableHeight);
+        QVERIFY(stackHeight(lines, result.split, lines.size()) <= kAvailableHeight);
+    }
+
+    void marksAreDrawnFromTheFacesOwnCodePoints_data() {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("drawn");
+        QTest::addRow("open fathatan") << QStringLiteral("إِذٗا") << QStringLiteral("إِذ\u08F0ا");
+        QTest::addRow("open dammatan") << QStringLiteral("قُلُوبٞ") << QStringLiteral("قُلُوب\u08F1");
+        QTest::addRow("open kasratan") << QStringLiteral("يَوۡمَئِذٖ") << QStringLiteral("يَوۡمَئِذ\u08F2");
+        QTest::addRow("plain tanween") << QStringLiteral("أَحَدٌ") << QStringLiteral("أَحَدٌ");
+    }
+    void marksAreDrawnFromTheFacesOwnCodePoints() {
+        QFETCH(QString, source);
+        QFETCH(QString, drawn);
+        QCOMPARE(displayForm(source), drawn);
+    }
+
+    void everyCharacterHasAGlyph() {
+        // Drawn without font merging, a character the face lacks would be an empty box.
+        QString error;
+        const std::optional<Fonts> fonts = loadFonts(&error);
+        QVERIFY2(fonts, qPrintable(error));
+        const QRawFont face = QRawFont::fromFont(makeFont(fonts->scripture, 20));
+        for (const SuraText& sura : portionText(*m_portion)) {
+            for (const Word& word : sura.words) {
+                for (const QChar c : word.text)
+                    QVERIFY2(face.supportsCharacter(c), qPrintable(QStringLiteral("U+%1 in sura %2").arg(c.unicode(), 4, 16).arg(sura.number)));
+            }
+        }
+    }
+
+    void overlayOutlinesTheBands() {
+        QImage blank(412, 354, QImage::Format_RGB32);
+        blank.fill(Qt::white);
+        // Two lines of one sura: the lower band starts at the upper line's bottom.
+        const std::vector<LinePiece> pieces{{2, 1, 78, 1, 40, 200, 300}, {2, 1, 78, 2, 80, 100, 250}};
+        const QImage overlay = geometryOverlay(blank, pieces);
+        QCOMPARE(overlay.size(), blank.size());
+        QVERIFY(overlay.pixel(250, 0) != qRgb(255, 255, 255));   // top edge of the upper band
+        QVERIFY(overlay.pixel(175, 40) != qRgb(255, 255, 255));  // top edge of the lower band
+        QVERIFY(overlay.pixel(100, 60) != qRgb(255, 255, 255));  // its left edge
+        QVERIFY(overlay.pixel(175, 20) == qRgb(255, 255, 255));  // above the lower band
+        QVERIFY(overlay.pixel(175, 60) == qRgb(255, 255, 255));  // inside it
+    }
+};
+
+ZELAN_TEST_CLASS(TypesettingTest)
+#include "tst_typesetting.moc"
