@@ -2,6 +2,7 @@
 
 #include "jpegwriter.h"
 
+#include <QDir>
 #include <QImage>
 
 #include <algorithm>
@@ -179,6 +180,36 @@ TypesetCheck checkTypesetResult(const Portion& portion, const TypesetResult& res
         }
     }
     return check;
+}
+
+bool dumpTypesetResult(const TypesetResult& result, const QString& folder, QString* error) {
+    if (!QDir().mkpath(folder)) {
+        *error = QStringLiteral("%1: the folder cannot be made").arg(folder);
+        return false;
+    }
+    for (int page = 1; page <= 24; ++page) {
+        for (int half = 1; half <= 2; ++half) {
+            const size_t index = size_t(halfIndex(page, half));
+            if (index >= result.halves.size())
+                break;
+            std::vector<LinePiece> own;
+            for (const LinePiece& p : result.pieces) {
+                if (p.page == page && p.half == half)
+                    own.push_back(p);
+            }
+            const QString base = QStringLiteral("%1/page%2_%3").arg(folder).arg(page, 2, 10, QLatin1Char('0')).arg(half);
+            const std::pair<QString, QImage> files[] = {
+                {base + QStringLiteral(".png"), result.halves[index]},
+                {base + QStringLiteral("_rows.png"), geometryOverlay(result.halves[index], own)}};
+            for (const auto& [path, picture] : files) {
+                if (!picture.save(path, "PNG")) {
+                    *error = QStringLiteral("%1 cannot be written").arg(path);
+                    return false;
+                }
+            }
+        }
+    }
+    return true;
 }
 
 } // namespace zelan::datagen

@@ -26,4 +26,9 @@ struct TypesetCheck {
 // the way the program folder stores them.
 TypesetCheck checkTypesetResult(const Portion& portion, const TypesetResult& result, int jpegQuality);
 
+// For looking at the pages: writes every half as page<NN>_<half>.png and its geometryOverlay()
+// as page<NN>_<half>_rows.png into `folder` (created if need be). Returns false with `error`
+// naming the file that could not be written.
+bool dumpTypesetResult(const TypesetResult& result, const QString& folder, QString* error);
+
 } // namespace zelan::datagen

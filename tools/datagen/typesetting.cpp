@@ -30,7 +30,7 @@ constexpr int kLargestSize = 40;
 
 // The sura header band: a little taller than a line of text without its marks.
 void setHeaderSize(Style& style, int size) {
-    const int band = int(std::lround(1.5 * size));
+    const int band = int(std::lround(1.6 * size));
     style.headerAbove = band / 2;
     style.headerBelow = band - style.headerAbove - 1;
 }
