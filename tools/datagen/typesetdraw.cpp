@@ -138,10 +138,10 @@ bool linePieces(const HalfPage& half, size_t index, int sora, std::vector<LinePi
     return true;
 }
 
-void drawLineWords(QImage& picture, const QFont& font, const std::vector<Placed>& words, int baseline, QRgb colour) {
+void drawLineWords(QImage& picture, const QFont& font, const std::vector<Placed>& words, int baseline) {
     QPainter painter(&picture);
     painter.setFont(font);
-    painter.setPen(QColor::fromRgb(colour));
+    painter.setPen(QColor::fromRgb(kInk));
     for (const Placed& placed : words)
         painter.drawText(QPointF(placed.right - placed.word->ink.advance, baseline), placed.word->text);
 }
@@ -221,7 +221,7 @@ void drawHalfFrame(QImage& picture) {
     painter.drawRect(QRectF(6.5, 6.5, kWidth - 13, kHeight - 13));
 }
 
-void drawHeaderBand(QImage& picture, const Drawing& drawing, const Line& line, const QString& title, QRgb nameColour) {
+void drawHeaderBand(QImage& picture, const Drawing& drawing, const Line& line, const QString& title) {
     const double top = line.baseline - line.above;
     const double height = line.above + line.below + 1;
     const int bandLeft = line.left + 1, bandRight = line.right - 1;
@@ -259,7 +259,7 @@ void drawHeaderBand(QImage& picture, const Drawing& drawing, const Line& line, c
     // The name's ink centred on the band.
     const int baseline = int(std::lround(centreY - (ink.top + ink.bottom + 1) / 2.0));
     painter.setFont(font);
-    painter.setPen(QColor::fromRgb(nameColour));
+    painter.setPen(QColor::fromRgb(kNameInk));
     painter.drawText(QPointF(centreX - ink.advance / 2, baseline), title);
 }
 

@@ -242,10 +242,8 @@ struct Drawing {
 };
 void drawHalfFrame(QImage& picture);
 // The header band of `line` with `title` (the sura's name) in its middle.
-void drawHeaderBand(QImage& picture, const Drawing& drawing, const Line& line, const QString& title,
-                    QRgb nameColour = kNameInk);
-void drawLineWords(QImage& picture, const QFont& font, const std::vector<Placed>& words, int baseline,
-                   QRgb colour = kInk);
+void drawHeaderBand(QImage& picture, const Drawing& drawing, const Line& line, const QString& title);
+void drawLineWords(QImage& picture, const QFont& font, const std::vector<Placed>& words, int baseline);
 void drawOpeningPage(QImage& picture);    // the ornamental frame around sura 1
 void drawDecorationPage(QImage& picture); // page 1 half 2
 
