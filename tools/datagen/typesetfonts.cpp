@@ -92,15 +92,14 @@ Ink InkMeter::measure(const QString& text) {
     Ink ink;
     ink.advance = m_metrics.horizontalAdvance(text);
     // Marks of Amiri Quran stack well above the ascent; leave room on every side and grow the
-    // scratch picture if the ink still reaches its edge.
+    // scratch picture while the ink still reaches its edge.
     const int size = std::max(1, m_font.pixelSize());
-    for (int room = 2 * size;; room *= 2) {
+    for (int room = 2 * size; room <= 32 * size; room *= 2) {
         const int width = int(std::ceil(ink.advance)) + 2 * room;
         const int height = 3 * room;
         const int originX = room, baseline = 2 * room;
-        if (m_scratch.width() < width || m_scratch.height() < height)
-            m_scratch = QImage(std::max(width, m_scratch.width()), std::max(height, m_scratch.height()),
-                               QImage::Format_ARGB32_Premultiplied);
+        if (m_scratch.size() != QSize(width, height))
+            m_scratch = QImage(width, height, QImage::Format_ARGB32_Premultiplied);
         m_scratch.fill(Qt::transparent);
         {
             QPainter painter(&m_scratch);
@@ -122,14 +121,16 @@ Ink InkMeter::measure(const QString& text) {
         }
         if (right < 0)
             break; // nothing drawn (a space)
-        if (left > 0 && top > 0 && right < width - 1 && bottom < height - 1) {
-            ink.empty = false;
-            ink.left = left - originX;
-            ink.right = right + 1 - originX;
-            ink.top = top - baseline;
-            ink.bottom = bottom - baseline;
+        ink.empty = false;
+        ink.left = left - originX;
+        ink.right = right + 1 - originX;
+        ink.top = top - baseline;
+        ink.bottom = bottom - baseline;
+        // Ink on the edge may go on beyond it: measure again with more room. (Should it still
+        // touch the edge at the largest room, the check of the drawn halves finds ink outside
+        // its band.)
+        if (left > 0 && top > 0 && right < width - 1 && bottom < height - 1)
             break;
-        }
     }
     m_cache.insert(text, ink);
     return ink;
