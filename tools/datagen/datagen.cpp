@@ -17,6 +17,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSaveFile>
+#include <QStandardPaths>
 
 #include <cstdio>
 #include <map>
@@ -155,6 +156,11 @@ bool buildProgramData(const BuildOptions& options, QString* error) {
                          .arg(QString::fromLatin1(font));
             return false;
         }
+    }
+    if (QStandardPaths::findExecutable(QStringLiteral("lame")).isEmpty()) {
+        *error = QStringLiteral("the MP3 encoder lame is missing: install the Debian package lame "
+                                "(scripts/install does)");
+        return false;
     }
     if (!QFileInfo::exists(options.source)) {
         *error = QStringLiteral("the text source %1 is missing: install the npm package quran-json@3.1.2 "

@@ -83,7 +83,8 @@ bool Synthesizer::start(QString* error) {
     const int rate = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 0, nullptr, espeakINITIALIZE_DONT_EXIT);
     if (rate <= 0) {
         if (error)
-            *error = QStringLiteral("espeak-ng cannot start (its data folder is missing or damaged)");
+            *error = QStringLiteral("espeak-ng cannot start (its data folder is missing or damaged): install the "
+                                    "Debian packages espeak-ng and espeak-ng-data");
         return false;
     }
     espeak_SetSynthCallback(onSynth);
