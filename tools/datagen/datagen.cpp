@@ -18,17 +18,12 @@
 #include <QJsonObject>
 #include <QSaveFile>
 #include <QStandardPaths>
-
 #include <cstdio>
 #include <map>
 
 namespace zelan::datagen {
 
 namespace {
-
-// Raised whenever the code changes what a stage writes, so that old outputs are rebuilt.
-constexpr int kPagesVersion = 1;
-constexpr int kTablesVersion = 1;
 
 constexpr int kRussian = 23; // LangNum of the Russian translation
 constexpr int kDefaultReciter = 2;
@@ -62,8 +57,8 @@ QJsonObject readJson(const QString& path) {
 
 bool writeJson(const QString& path, const QJsonObject& object, QString* error) {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(object).toJson(QJsonDocument::Compact)) < 0 ||
-        !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(QJsonDocument(object).toJson(QJsonDocument::Compact)) < 0 || !file.commit()) {
         *error = QStringLiteral("%1 cannot be written (%2)").arg(path, file.errorString());
         return false;
     }
@@ -94,7 +89,10 @@ QString translationSoundFile(int sora, int aya) {
 }
 
 QString translationSoundPath(const QString& out, int sora, int aya) {
-    return QStringLiteral("%1/Translations/Sound_trans/Lang/russ/sora%2/%3").arg(out).arg(sora).arg(translationSoundFile(sora, aya));
+    return QStringLiteral("%1/Translations/Sound_trans/Lang/russ/sora%2/%3")
+        .arg(out)
+        .arg(sora)
+        .arg(translationSoundFile(sora, aya));
 }
 
 // The geometry of the typeset pages, kept between runs so that a run with unchanged inputs
@@ -107,15 +105,18 @@ QJsonObject geometryToJson(const TypesetResult& result) {
         splits.append(QJsonArray{s.sora, s.aya, s.page, s.firstWordOnHalf2});
     for (const auto& [sora, aya] : result.halfClosers)
         closers.append(QJsonArray{sora, aya});
-    return {{QStringLiteral("pieces"), pieces}, {QStringLiteral("splits"), splits},
-            {QStringLiteral("closers"), closers}, {QStringLiteral("fontPixelSize"), result.fontPixelSize}};
+    return {{QStringLiteral("pieces"), pieces},
+            {QStringLiteral("splits"), splits},
+            {QStringLiteral("closers"), closers},
+            {QStringLiteral("fontPixelSize"), result.fontPixelSize}};
 }
 
 TypesetResult geometryFromJson(const QJsonObject& object) {
     TypesetResult result;
     for (const QJsonValue& v : object.value(QLatin1String("pieces")).toArray()) {
         const QJsonArray a = v.toArray();
-        result.pieces.push_back({a[0].toInt(), a[1].toInt(), a[2].toInt(), a[3].toInt(), a[4].toInt(), a[5].toInt(), a[6].toInt()});
+        result.pieces.push_back({a[0].toInt(), a[1].toInt(), a[2].toInt(), a[3].toInt(), a[4].toInt(),
+                                 a[5].toInt(), a[6].toInt()});
     }
     for (const QJsonValue& v : object.value(QLatin1String("splits")).toArray()) {
         const QJsonArray a = v.toArray();
@@ -138,6 +139,53 @@ QString suraNameRussian(const Sura& sura) {
     return sura.russianName.left(17);
 }
 
+// Writes the line table (with the turn marks), the translations, the languages, the sura
+// index and the empty scratch table.
+bool writeTables(const Portion& portion, const TypesetResult& pages,
+                 const std::map<std::pair<int, int>, std::pair<double, double>>& marks,
+                 const std::vector<std::pair<int, int>>& ayas, const QString& aliasFolder, QString* error) {
+    std::vector<Row> lines;
+    for (const LinePiece& p : pages.pieces) {
+        const auto mark = marks.find({p.sora, p.aya});
+        const bool marked = mark != marks.end();
+        lines.push_back({qint64(p.page), qint64(p.half), qint64(p.sora), qint64(p.aya),
+                         qint64(p.ylinefromtop), qint64(p.x1), qint64(p.x2), qint64(marked ? 1 : 0),
+                         marked ? mark->second.first : 0.0, marked ? mark->second.second : 0.0});
+    }
+    if (!writeTableFile(aliasFolder, data::linesRuvoTable(), lines, error))
+        return false;
+
+    if (!loadTranslationFont(error))
+        return false;
+    std::vector<Row> translations;
+    for (const auto& [sora, aya] : ayas) {
+        translations.push_back({qint64(sora), qint64(aya), qint64(kRussian), qint64(1),
+                                encodeJpeg(translationPicture(portion.aya(sora, aya).russian)),
+                                tables::Value(), translationSoundFile(sora, aya), tables::Value()});
+    }
+    if (!writeTableFile(aliasFolder, data::translationsTable(), translations, error))
+        return false;
+
+    const std::vector<Row> languages{
+        {qint64(1), qint64(kDefaultReciter), QStringLiteral("العربية"), QStringLiteral("ara")},
+        {qint64(kRussian), qint64(kDefaultReciter), QStringLiteral("Русский"), QStringLiteral("rus")}};
+    if (!writeTableFile(aliasFolder, data::langsAraTable(), languages, error))
+        return false;
+
+    std::vector<Row> index;
+    for (const Sura& sura : portion.suras) {
+        index.push_back({qint64(sura.number), sura.arabicName.left(17),
+                         sura.medinan ? QStringLiteral("مدنية") : QStringLiteral("مكية"),
+                         qint64(sura.medinan ? 2 : 1), qint64(sura.ayas.size()), suraNameRussian(sura),
+                         sura.medinan ? QStringLiteral("Мединская") : QStringLiteral("Мекканская")});
+    }
+    if (!writeTableFile(aliasFolder, data::zelanIndexTable(), index, error))
+        return false;
+    if (!writeTableFile(aliasFolder, data::transTempTable(), {}, error))
+        return false;
+    return true;
+}
+
 } // namespace
 
 bool buildProgramData(const BuildOptions& options, QString* error) {
@@ -151,9 +199,10 @@ bool buildProgramData(const BuildOptions& options, QString* error) {
     }
     for (const char* font : kFontFiles) {
         if (!QFileInfo::exists(QString::fromLatin1(font))) {
-            *error = QStringLiteral("the font %1 is missing: install the Debian packages fonts-hosny-amiri and "
-                                    "fonts-dejavu-core (scripts/install does)")
-                         .arg(QString::fromLatin1(font));
+            *error =
+                QStringLiteral("the font %1 is missing: install the Debian packages fonts-hosny-amiri and "
+                               "fonts-dejavu-core (scripts/install does)")
+                    .arg(QString::fromLatin1(font));
             return false;
         }
     }
@@ -179,11 +228,15 @@ bool buildProgramData(const BuildOptions& options, QString* error) {
         if (!hashFile(inputs, QString::fromLatin1(font), error))
             return false;
     }
+    // The program itself is an input too: a change of the code that draws or fills anything
+    // rebuilds the pictures and tables (the recordings keep keys of their own).
+    if (!hashFile(inputs, options.workerProgram, error))
+        return false;
     const QByteArray inputKey = inputs.result().toHex();
 
     // 1. The page pictures and their line geometry.
     const QString geometryFile = cache + QStringLiteral("/pages.json");
-    const QString pagesKey = QString::fromLatin1(inputKey) + QStringLiteral("/%1").arg(kPagesVersion);
+    const QString pagesKey = QString::fromLatin1(inputKey);
     QJsonObject geometry = readJson(geometryFile);
     TypesetResult pages;
     const bool pagesCurrent = geometry.value(QLatin1String("key")).toString() == pagesKey &&
@@ -211,8 +264,11 @@ bool buildProgramData(const BuildOptions& options, QString* error) {
                             own.push_back(p);
                     }
                     QDir().mkpath(options.debugFolder);
-                    geometryOverlay(picture, own).save(
-                        QStringLiteral("%1/page%2_%3.png").arg(options.debugFolder).arg(page, 2, 10, QLatin1Char('0')).arg(half));
+                    geometryOverlay(picture, own)
+                        .save(QStringLiteral("%1/page%2_%3.png")
+                                  .arg(options.debugFolder)
+                                  .arg(page, 2, 10, QLatin1Char('0'))
+                                  .arg(half));
                 }
             }
         }
@@ -222,7 +278,9 @@ bool buildProgramData(const BuildOptions& options, QString* error) {
         geometry.insert(QStringLiteral("key"), pagesKey);
         if (!writeJson(geometryFile, geometry, error))
             return false;
-        say(QStringLiteral("pages typeset at %1 px in %2 s").arg(pages.fontPixelSize).arg(timer.elapsed() / 1000.0, 0, 'f', 1));
+        say(QStringLiteral("pages typeset at %1 px in %2 s")
+                .arg(pages.fontPixelSize)
+                .arg(timer.elapsed() / 1000.0, 0, 'f', 1));
     }
 
     // 2. The recordings: every aya by the four reciters, every translation in Russian.
@@ -247,7 +305,9 @@ bool buildProgramData(const BuildOptions& options, QString* error) {
         buildSounds(jobs, cache, options.workerProgram, options.processes, error);
     if (!sounds)
         return false;
-    say(QStringLiteral("%1 recordings up to date in %2 s").arg(jobs.size()).arg(soundTimer.elapsed() / 1000.0, 0, 'f', 1));
+    say(QStringLiteral("%1 recordings up to date in %2 s")
+            .arg(jobs.size())
+            .arg(soundTimer.elapsed() / 1000.0, 0, 'f', 1));
 
     // 3. The tables. The turn marks of the line table come from the default reciter's
     // recordings: an aya that runs over to the second half of its page turns the half when
@@ -257,17 +317,19 @@ bool buildProgramData(const BuildOptions& options, QString* error) {
         marks[closer] = {0.0, double(sounds->at(defaultReciterJob.at(closer)).lengthMs)};
     for (const SplitAya& split : pages.splitAyas) {
         const SoundInfo& info = sounds->at(defaultReciterJob.at({split.sora, split.aya}));
-        const int start = split.firstWordOnHalf2 >= 0 && size_t(split.firstWordOnHalf2) < info.wordStartMs.size()
-                              ? info.wordStartMs[size_t(split.firstWordOnHalf2)]
-                              : -1;
+        const int start =
+            split.firstWordOnHalf2 >= 0 && size_t(split.firstWordOnHalf2) < info.wordStartMs.size()
+                ? info.wordStartMs[size_t(split.firstWordOnHalf2)]
+                : -1;
         if (start <= 0 || start >= info.lengthMs) {
-            *error = QStringLiteral("sura %1, aya %2 runs over to the next half, but its recording gives no start "
-                                    "for word %3 (%4 ms of %5)")
-                         .arg(split.sora)
-                         .arg(split.aya)
-                         .arg(split.firstWordOnHalf2 + 1)
-                         .arg(start)
-                         .arg(info.lengthMs);
+            *error =
+                QStringLiteral("sura %1, aya %2 runs over to the next half, but its recording gives no start "
+                               "for word %3 (%4 ms of %5)")
+                    .arg(split.sora)
+                    .arg(split.aya)
+                    .arg(split.firstWordOnHalf2 + 1)
+                    .arg(start)
+                    .arg(info.lengthMs);
             return false;
         }
         marks[{split.sora, split.aya}] = {double(start), double(info.lengthMs)};
@@ -277,63 +339,30 @@ bool buildProgramData(const BuildOptions& options, QString* error) {
     tablesHash.addData(inputKey);
     tablesHash.addData(QJsonDocument(geometry).toJson(QJsonDocument::Compact));
     for (const auto& [aya, mark] : marks)
-        tablesHash.addData(QStringLiteral("%1:%2=%3/%4;").arg(aya.first).arg(aya.second).arg(mark.first).arg(mark.second).toUtf8());
-    const QString tablesKey = QString::fromLatin1(tablesHash.result().toHex()) + QStringLiteral("/%1").arg(kTablesVersion);
+        tablesHash.addData(QStringLiteral("%1:%2=%3/%4;")
+                               .arg(aya.first)
+                               .arg(aya.second)
+                               .arg(mark.first)
+                               .arg(mark.second)
+                               .toUtf8());
+    const QString tablesKey = QString::fromLatin1(tablesHash.result().toHex());
     const QString tablesFile = cache + QStringLiteral("/tables.json");
     bool tablesCurrent = readJson(tablesFile).value(QLatin1String("key")).toString() == tablesKey;
     for (const data::TableDef* def : data::allTables())
         tablesCurrent = tablesCurrent && QFileInfo::exists(aliasFolder + QLatin1Char('/') + def->fileName);
     if (tablesCurrent) {
-        say(QStringLiteral("tables up to date; done in %1 s").arg(total.elapsed() / 1000.0, 0, 'f', 1));
-        return true;
+        say(QStringLiteral("tables up to date"));
+    } else {
+        QElapsedTimer tableTimer;
+        tableTimer.start();
+        if (!writeTables(*portion, pages, marks, ayas, aliasFolder, error))
+            return false;
+        if (!writeJson(tablesFile, {{QStringLiteral("key"), tablesKey}}, error))
+            return false;
+        say(QStringLiteral("tables written in %1 s").arg(tableTimer.elapsed() / 1000.0, 0, 'f', 1));
     }
 
-    QElapsedTimer tableTimer;
-    tableTimer.start();
-    std::vector<Row> lines;
-    for (const LinePiece& p : pages.pieces) {
-        const auto mark = marks.find({p.sora, p.aya});
-        const bool marked = mark != marks.end();
-        lines.push_back({qint64(p.page), qint64(p.half), qint64(p.sora), qint64(p.aya), qint64(p.ylinefromtop),
-                         qint64(p.x1), qint64(p.x2), qint64(marked ? 1 : 0), marked ? mark->second.first : 0.0,
-                         marked ? mark->second.second : 0.0});
-    }
-    if (!writeTableFile(aliasFolder, data::linesRuvoTable(), lines, error))
-        return false;
-
-    if (!loadTranslationFont(error))
-        return false;
-    std::vector<Row> translations;
-    for (const auto& [sora, aya] : ayas) {
-        translations.push_back({qint64(sora), qint64(aya), qint64(kRussian), qint64(1),
-                                encodeJpeg(translationPicture(portion->aya(sora, aya).russian)), tables::Value(),
-                                translationSoundFile(sora, aya), tables::Value()});
-    }
-    if (!writeTableFile(aliasFolder, data::translationsTable(), translations, error))
-        return false;
-
-    const std::vector<Row> languages{
-        {qint64(1), qint64(kDefaultReciter), QStringLiteral("العربية"), QStringLiteral("ara")},
-        {qint64(kRussian), qint64(kDefaultReciter), QStringLiteral("Русский"), QStringLiteral("rus")}};
-    if (!writeTableFile(aliasFolder, data::langsAraTable(), languages, error))
-        return false;
-
-    std::vector<Row> index;
-    for (const Sura& sura : portion->suras) {
-        index.push_back({qint64(sura.number), sura.arabicName.left(17),
-                         sura.medinan ? QStringLiteral("مدنية") : QStringLiteral("مكية"), qint64(sura.medinan ? 2 : 1),
-                         qint64(sura.ayas.size()), suraNameRussian(sura),
-                         sura.medinan ? QStringLiteral("Мединская") : QStringLiteral("Мекканская")});
-    }
-    if (!writeTableFile(aliasFolder, data::zelanIndexTable(), index, error))
-        return false;
-    if (!writeTableFile(aliasFolder, data::transTempTable(), {}, error))
-        return false;
-    if (!writeJson(tablesFile, {{QStringLiteral("key"), tablesKey}}, error))
-        return false;
-    say(QStringLiteral("tables written in %1 s; done in %2 s")
-            .arg(tableTimer.elapsed() / 1000.0, 0, 'f', 1)
-            .arg(total.elapsed() / 1000.0, 0, 'f', 1));
+    say(QStringLiteral("done in %1 s").arg(total.elapsed() / 1000.0, 0, 'f', 1));
     return true;
 }
 
