@@ -363,34 +363,31 @@ void repeatGlyph(QPainter& p, const QRectF& box, const QColor& ink) {
     p.setPen(Qt::NoPen);
 }
 
-// Translation sound: a speech bubble holding the letter of the translation.
+// Translation sound: a solid speech bubble with the letter of the translation cut out of it.
 GlyphPainter translationSoundGlyph(UiLanguage language) {
     const bool arabic = language == UiLanguage::Arabic;
     return [=](QPainter& p, const QRectF& box, const QColor& ink) {
-        const qreal sw = qMax(1.8, box.width() * 0.09);
-        const QRectF bubble(box.left() + sw / 2, box.top() + sw / 2, box.width() - sw, box.height() * 0.74);
-        QPainterPath path;
-        path.addRoundedRect(bubble, bubble.height() * 0.3, bubble.height() * 0.3);
-        QPainterPath tail;
-        const qreal tx = arabic ? bubble.right() - bubble.width() * 0.3 : bubble.left() + bubble.width() * 0.3;
+        const QRectF bubble(box.left(), box.top(), box.width(), box.height() * 0.8);
+        QPainterPath shape;
+        shape.addRoundedRect(bubble, bubble.height() * 0.3, bubble.height() * 0.3);
+        // The tail hangs below the side where the reading starts.
         const qreal dir = arabic ? 1 : -1;
-        tail.moveTo(tx - bubble.width() * 0.12, bubble.bottom() - 1);
-        tail.lineTo(tx + bubble.width() * 0.14, bubble.bottom() - 1);
-        tail.lineTo(tx + dir * bubble.width() * 0.12, box.bottom() - sw / 2);
+        const qreal tx = bubble.center().x() + dir * bubble.width() * 0.22;
+        QPainterPath tail;
+        tail.moveTo(tx - bubble.width() * 0.14, bubble.bottom() - 2);
+        tail.lineTo(tx + bubble.width() * 0.14, bubble.bottom() - 2);
+        tail.lineTo(tx + dir * bubble.width() * 0.2, box.bottom());
         tail.closeSubpath();
-        path = path.united(tail);
-        p.setBrush(Qt::NoBrush);
-        p.setPen(QPen(ink, sw, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        p.drawPath(path);
-        p.setPen(Qt::NoPen);
+        shape = shape.united(tail);
         const QString letter = arabic ? QString(QChar(0x062A)) : QString(QChar(0x042F)); // ت / Я
-        QFont font(arabic ? headingFamily(language) : captionFamily(language));
+        QFont font(captionFamily(language));
         font.setBold(true);
-        font.setPixelSize(int(bubble.height() * (arabic ? 0.95 : 0.7)));
-        p.setFont(font);
-        p.setPen(ink);
-        p.drawText(bubble.translated(0, arabic ? -bubble.height() * 0.12 : 0), Qt::AlignCenter, letter);
-        p.setPen(Qt::NoPen);
+        font.setPixelSize(int(std::lround(bubble.height() * (arabic ? 1.0 : 0.72))));
+        QPainterPath text;
+        text.addText(0, 0, font, letter);
+        const QRectF ink0 = text.boundingRect();
+        text.translate(bubble.center() - ink0.center());
+        p.fillPath(shape.subtracted(text), ink);
     };
 }
 
@@ -448,7 +445,10 @@ GlyphPainter languageGlyph(UiLanguage named, UiLanguage library) {
         if (withGloss) {
             QRectF small = box;
             small.setTop(big.bottom());
-            textGlyph(languageName(named, library), captionFamily(library), false, 0.95)(p, small, ink);
+            // Amiri's letters are small for their size: give the Arabic gloss more height.
+            const bool arabicGloss = library == UiLanguage::Arabic;
+            textGlyph(languageName(named, library), arabicGloss ? headingFamily(library) : captionFamily(library),
+                      arabicGloss, arabicGloss ? 1.45 : 0.95)(p, small.translated(0, arabicGloss ? -2 : 0), ink);
         }
     };
 }
@@ -516,7 +516,7 @@ constexpr QSize kPlayerSize(44, 44);
 constexpr QSize kToolSize(40, 40);
 
 std::vector<ButtonKind> buttonKinds(UiLanguage language) {
-    const qreal startInset = 10, dialogInset = 8, playerInset = 12, toolInset = 10;
+    const qreal startInset = 9, dialogInset = 8, playerInset = 11, toolInset = 10;
     // In this right-to-left book the beginning lies to the right: "first", "previous" and the
     // half back toward the start point right; "next", "last" and the half forward point left.
     return {
