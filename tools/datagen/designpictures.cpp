@@ -87,15 +87,16 @@ QImage mainServices() {
     p.fillRect(image.rect(), ground);
 
     // Outer frame: forest band, gold double line, stars at the corners and the middles.
-    p.setPen(QPen(kForest, 10));
+    // It stays within 11 pixels of the edge: the library panels start at x = 14.
+    p.setPen(QPen(kForest, 6));
     p.setBrush(Qt::NoBrush);
-    p.drawRect(QRectF(5, 5, 875, 655));
+    p.drawRect(QRectF(3, 3, 879, 659));
     p.setPen(QPen(kGold, 2));
-    p.drawRoundedRect(QRectF(11, 11, 863, 643), kRadius, kRadius);
+    p.drawRoundedRect(QRectF(7, 7, 871, 651), kRadius, kRadius);
     p.setPen(QPen(kPaleGold, 1));
-    p.drawRoundedRect(QRectF(15, 15, 855, 635), kRadius, kRadius);
-    for (const QPointF c : {QPointF(11, 11), QPointF(874, 11), QPointF(11, 654), QPointF(874, 654),
-                            QPointF(442.5, 11), QPointF(442.5, 654)})
+    p.drawRoundedRect(QRectF(10.5, 10.5, 864, 644), kRadius, kRadius);
+    for (const QPointF c : {QPointF(7, 7), QPointF(878, 7), QPointF(7, 658), QPointF(878, 658),
+                            QPointF(442.5, 7), QPointF(442.5, 658)})
         star(p, c, 8, kGold);
 
     // The clock's place: dark ground for the yellow time.
@@ -116,8 +117,8 @@ QImage mainServices() {
     // Calm places of the control groups: left column (sura list, aya box, reciter list and
     // the colour button's panel), right column (factor slider, recitation modes, range
     // settings), and the player strip under the page box.
-    calmPlace(p, QRectF(10, 148, 156, 408));
-    calmPlace(p, QRectF(719, 148, 156, 408));
+    calmPlace(p, QRectF(12, 148, 154, 408));
+    calmPlace(p, QRectF(719, 148, 154, 408));
     calmPlace(p, QRectF(236, 490, 424, 70));
 
     // The page box and its frame.

@@ -271,7 +271,7 @@ const std::vector<Section>& arabicSections() {
          "«إلى».</li>"
          "<li><b>آية + ترجمة</b>: في كل وضع تُقرأ ترجمة كل آية بعد تلاوتها.</li></ul>"
          "<p>تصبح إعدادات التكرار متاحة عند اختيار وضع التكرار:</p>"
-         "<table border=\"1\" cellpadding=\"4\" cellspacing=\"0\">"
+         "<table align=\"right\" border=\"1\" cellpadding=\"4\" cellspacing=\"0\">"
          "<tr><td><b>من آية</b>، <b>إلى آية</b></td><td>أول المقطع وآخره (إن عُكسا "
          "بدّلهما البرنامج)</td></tr>"
          "<tr><td><b>تكرار الآية</b></td><td>عدد مرات تلاوة كل آية متتالية (1 إلى "
@@ -345,13 +345,17 @@ QString guideHtml(UiLanguage language) {
         }
         html += intro + QLatin1Char('\n');
         if (!s.rows.empty()) {
-            html += QStringLiteral("<table%1%2 cellpadding=\"6\" cellspacing=\"0\">\n").arg(dir, align);
+            // QTextBrowser lays table columns out left to right whatever the direction, so
+            // the Arabic table is a compact one on the right with the picture as its last
+            // (rightmost) cell, beside the start of its text.
+            html += arabic ? QStringLiteral("<table dir=\"rtl\" align=\"right\" cellpadding=\"6\" cellspacing=\"0\">\n")
+                           : QStringLiteral("<table width=\"100%\" cellpadding=\"6\" cellspacing=\"0\">\n");
             for (const Entry& e : s.rows) {
-                const QString cell = e.picture
-                                         ? QStringLiteral("<img src=\"img/b%1.png\">").arg(e.picture)
-                                         : QString();
-                html += QStringLiteral("<tr><td%1 align=\"center\" width=\"90\">%2</td><td%1%3>%4</td></tr>\n")
-                            .arg(dir, cell, align, QString::fromUtf8(e.text));
+                const QString picture = QStringLiteral("<td align=\"center\" width=\"90\">%1</td>")
+                                            .arg(e.picture ? QStringLiteral("<img src=\"img/b%1.png\">").arg(e.picture)
+                                                           : QString());
+                const QString text = QStringLiteral("<td%1%2>%3</td>").arg(dir, align, QString::fromUtf8(e.text));
+                html += QStringLiteral("<tr>%1</tr>\n").arg(arabic ? text + picture : picture + text);
             }
             html += QStringLiteral("</table>\n");
         }
