@@ -58,8 +58,10 @@ QFont fitted(const QString& family, const QString& text, const QSizeF& box, int 
         font.setStretch(stretch);
         for (int px = start; px >= minimum; --px) {
             font.setPixelSize(px);
+            // The ink, not the line height, must fit: Amiri's line height makes room for
+            // stacked marks that a caption does not carry.
             const QFontMetricsF metrics(font);
-            if (metrics.horizontalAdvance(text) <= box.width() && metrics.height() <= box.height() + 1)
+            if (metrics.horizontalAdvance(text) <= box.width() && metrics.tightBoundingRect(text).height() <= box.height())
                 return font;
         }
     }
@@ -70,7 +72,9 @@ void text(QPainter& p, const QRectF& box, const QString& s, const QFont& font, c
           Qt::Alignment align = Qt::AlignCenter) {
     p.setFont(font);
     p.setPen(colour);
-    p.drawText(box, int(align) | Qt::TextSingleLine, s);
+    // Alignments are meant on the page as seen: without AlignAbsolute a right-to-left
+    // painter would mirror them.
+    p.drawText(box, int(align | Qt::AlignAbsolute) | Qt::TextSingleLine, s);
 }
 
 // Fits and draws in one step.
@@ -506,7 +510,7 @@ QImage errorPopup(UiLanguage language) {
     note.setPixelSize(15);
     p.setFont(note);
     p.setPen(kText);
-    p.drawText(noteBox, int(leading(language) | Qt::AlignTop | Qt::TextWordWrap),
+    p.drawText(noteBox, int(leading(language) | Qt::AlignAbsolute | Qt::AlignTop | Qt::TextWordWrap),
                tr(language, "اكتب عددًا صحيحًا بالأرقام، ثم حاول مرة أخرى.",
                   "Введите целое число цифрами и попробуйте ещё раз."));
     return image;
@@ -562,15 +566,11 @@ std::vector<InterfacePicture> libraryPictures(UiLanguage language, const Portion
         } else {
             labels.push_back({QRectF(6, 128, 18, 26), QStringLiteral("с")});
             labels.push_back({QRectF(75, 128, 21, 26), QStringLiteral("по")});
-            labels.push_back({QRectF(6, 168, 62, 15), QStringLiteral("повтор аята")});
-            labels.push_back({QRectF(86, 168, 62, 15), QStringLiteral("кругов")});
+            labels.push_back({QRectF(4, 167, 80, 16), QStringLiteral("раз на аят")});
+            labels.push_back({QRectF(90, 167, 58, 16), QStringLiteral("кругов")});
             labels.push_back({QRectF(8, 224, 82, 26), QStringLiteral("пауза, с")});
         }
-        QImage image = panelWithLabels(language, w, h, labels, 11);
-        QPainter p(&image);
-        p.setPen(QPen(kPaleGold, 1));
-        p.drawLine(QPointF(14, 141.5), QPointF(w - 14, 141.5)); // between the modes and the range
-        add(325, image);
+        add(325, panelWithLabels(language, w, h, labels, 11));
     }
     add(326, panelWithLabels(language, 150, 240,
                              {{QRectF(8, 18, 134, 22), tr(language, "السورة", "Сура"), leading(language), true},
