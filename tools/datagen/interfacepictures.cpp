@@ -171,7 +171,7 @@ QImage startWindow(UiLanguage language) {
     caption(p, QRectF(150, 130, w - 300, 150), name, headingFamily(language), isArabic(language) ? 110 : 84, kForest,
             Qt::AlignCenter, true);
     caption(p, QRectF(120, 330, w - 240, 40),
-            tr(language, "قارئ الجزء الثلاثون ومرتّله", "чтение и чтец тридцатого джуза"), headingFamily(language), 30,
+            tr(language, "قارئ الجزء الثلاثين ومرتّله", "чтение и чтец тридцатого джуза"), headingFamily(language), 30,
             kDeepGreen);
     caption(p, QRectF(120, 375, w - 240, 28),
             tr(language, "الفاتحة وسور النبإ إلى الناس", "сура «Аль-Фатиха» и суры 78–114"), captionFamily(language),
@@ -438,7 +438,7 @@ QImage credits(UiLanguage language) {
         const QRectF box(18, y, w - 36, 400);
         const QRectF used = p.boundingRect(box, int(Qt::AlignHCenter | Qt::TextWordWrap), s);
         p.drawText(box, int(Qt::AlignHCenter | Qt::TextWordWrap), s);
-        y += int(used.height()) + 8;
+        y += int(used.height()) + 10;
     };
     auto rule = [&]() {
         y += 6;
@@ -446,29 +446,29 @@ QImage credits(UiLanguage language) {
         p.setPen(QPen(kGold, 1));
         p.drawLine(QPointF(60, y + 0.5), QPointF(w / 2.0 - 10, y + 0.5));
         p.drawLine(QPointF(w / 2.0 + 10, y + 0.5), QPointF(w - 60, y + 0.5));
-        y += 14;
+        y += 18;
     };
     const bool ar = isArabic(language);
     star(p, QPointF(w / 2.0, y + 16), 14, kPaleGold, kGold);
     y += 36;
-    line(tr(language, "زيلان", "Zelan"), heading, 44, kForest, 56, true);
+    line(tr(language, "زيلان", "Zelan"), heading, 44, kForest, ar ? 78 : 60, true);
     line(tr(language, "قارئ الجزء الثلاثين ومرتّله", "чтение и чтец тридцатого джуза"), body, 13, kDeepGreen, 22, false);
     rule();
     line(tr(language, "النص والترجمة", "Текст и перевод"), heading, 18, kForest, 28, true);
     paragraph(ar ? QStringLiteral("حزمة quran-json 3.1.2 من إعداد Risan Bagja Pradana، برخصة CC BY-SA 4.0")
                  : QStringLiteral("пакет quran-json 3.1.2, автор Risan Bagja Pradana, лицензия CC BY-SA 4.0"),
-              12, kText);
+              13, kText);
     paragraph(ar ? QStringLiteral("النص العثماني من موسوعة القرآن الكريم، وترجمة معاني القرآن إلى الروسية لإلمير "
                                   "كولييف، عن موقع tanzil.net")
                  : QStringLiteral("Текст по Усманскому списку из «The Noble Qur'an Encyclopedia» и перевод смыслов "
                                   "Эльмира Кулиева, через tanzil.net"),
-              12, kText);
+              13, kText);
     rule();
     line(tr(language, "الخطوط", "Шрифты"), heading, 18, kForest, 28, true);
     paragraph(ar ? QStringLiteral("خطوط Amiri برخصة الخطوط المفتوحة SIL Open Font License")
                  : QStringLiteral("шрифты Amiri, лицензия SIL Open Font License"),
-              12, kText);
-    paragraph(ar ? QStringLiteral("خطوط DejaVu برخصتها الحرة") : QStringLiteral("шрифты DejaVu, свободная лицензия"), 12,
+              13, kText);
+    paragraph(ar ? QStringLiteral("خطوط DejaVu برخصتها الحرة") : QStringLiteral("шрифты DejaVu, свободная лицензия"), 13,
               kText);
     rule();
     line(tr(language, "التلاوة", "Чтение"), heading, 18, kForest, 28, true);
@@ -476,12 +476,12 @@ QImage credits(UiLanguage language) {
                                   "قارئ من البشر")
                  : QStringLiteral("записи — синтетические голоса синтезатора речи espeak-ng (лицензия GPL 3), а не "
                                   "чтение живого чтеца"),
-              12, kText);
+              13, kText);
     rule();
     line(tr(language, "الصفحات", "Страницы"), heading, 18, kForest, 28, true);
     paragraph(ar ? QStringLiteral("الصفحات والصور كلها مرسومة بالبرنامج نفسه من هذه المصادر")
                  : QStringLiteral("страницы и все картинки нарисованы самой программой из этих источников"),
-              12, kText);
+              13, kText);
     rule();
     star(p, QPointF(w / 2.0, qMin(y + 20, h - 40)), 10, kPaleGold, kGold);
     return image;
