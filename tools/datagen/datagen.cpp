@@ -1,11 +1,14 @@
 #include "datagen.h"
 
+#include "designpictures.h"
+#include "interfacelibrary.h"
 #include "jpegwriter.h"
 #include "portion.h"
 #include "sound.h"
 #include "tablewriter.h"
 #include "translations.h"
 #include "typesetting.h"
+#include "userguides.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -360,6 +363,28 @@ bool buildProgramData(const BuildOptions& options, QString* error) {
         if (!writeJson(tablesFile, {{QStringLiteral("key"), tablesKey}}, error))
             return false;
         say(QStringLiteral("tables written in %1 s").arg(tableTimer.elapsed() / 1000.0, 0, 'f', 1));
+    }
+
+    // 4. The two picture libraries, the user guides and the pictures the windows hold.
+    const QString interfaceFile = cache + QStringLiteral("/interface.json");
+    bool interfaceCurrent = readJson(interfaceFile).value(QLatin1String("key")).toString() == QString::fromLatin1(inputKey);
+    for (const char* path : {"Ara2/zelan_ara.dll", "rus2/zelan_rus.dll", "doc/ara/userguide.htm",
+                             "doc/rus/userguide_RU.htm", "design/main_services.png"})
+        interfaceCurrent = interfaceCurrent && QFileInfo::exists(options.out + QLatin1Char('/') + QLatin1String(path));
+    if (!options.sheetsFolder.isEmpty())
+        interfaceCurrent = interfaceCurrent && QFileInfo::exists(options.sheetsFolder + QStringLiteral("/contact_ara.png"));
+    if (interfaceCurrent) {
+        say(QStringLiteral("picture libraries and guides up to date"));
+    } else {
+        QElapsedTimer timer;
+        timer.start();
+        if (!buildInterfaceLibraries(*portion, options.out, options.sheetsFolder, error) ||
+            !writeUserGuides(options.out, error) ||
+            !writeDesignPictures(options.out + QStringLiteral("/design"), error) ||
+            !writeJson(interfaceFile, {{QStringLiteral("key"), QString::fromLatin1(inputKey)}}, error))
+            return false;
+        say(QStringLiteral("picture libraries, guides and design pictures written in %1 s")
+                .arg(timer.elapsed() / 1000.0, 0, 'f', 1));
     }
 
     say(QStringLiteral("done in %1 s").arg(total.elapsed() / 1000.0, 0, 'f', 1));

@@ -9,6 +9,7 @@ struct BuildOptions {
     QString out;          // the program folder to fill
     QString workerProgram; // this program, run again as sound workers
     QString debugFolder;  // when set: each half page with its line bands drawn over it, as PNG
+    QString sheetsFolder; // when set: a contact sheet of each picture library, as PNG
     int processes = 2;
 };
 

@@ -379,14 +379,18 @@ GlyphPainter translationSoundGlyph(UiLanguage language) {
         tail.lineTo(tx + dir * bubble.width() * 0.2, box.bottom());
         tail.closeSubpath();
         shape = shape.united(tail);
-        const QString letter = arabic ? QString(QChar(0x062A)) : QString(QChar(0x042F)); // ت / Я
-        QFont font(captionFamily(language));
-        font.setBold(true);
-        font.setPixelSize(int(std::lround(bubble.height() * (arabic ? 1.0 : 0.72))));
+        // Three lines of "speech" cut out of the bubble, the shortest on the side where the
+        // reading ends. Drawn as shapes, not as a letter, so the picture never depends on the
+        // font cache and is the same in every build.
         QPainterPath text;
-        text.addText(0, 0, font, letter);
-        const QRectF ink0 = text.boundingRect();
-        text.translate(bubble.center() - ink0.center());
+        const qreal lineHeight = bubble.height() * 0.12;
+        for (int i = 0; i < 3; ++i) {
+            const qreal width = bubble.width() * (i == 2 ? 0.38 : 0.58);
+            const qreal y = bubble.top() + bubble.height() * (0.24 + 0.2 * i);
+            const qreal x = arabic ? bubble.center().x() + bubble.width() * 0.29 - width
+                                   : bubble.center().x() - bubble.width() * 0.29;
+            text.addRoundedRect(QRectF(x, y, width, lineHeight), lineHeight / 2, lineHeight / 2);
+        }
         p.fillPath(shape.subtracted(text), ink);
     };
 }

@@ -1,9 +1,10 @@
 // datagen: builds the data of Zelan's program folder from public sources.
 //
-//   datagen [--out <folder>] [--source <quran_ru.json>] [--jobs <n>] [--debug <folder>]
+//   datagen [--out <folder>] [--source <quran_ru.json>] [--jobs <n>] [--debug <folder>] [--sheets <folder>]
 //
-// The folder receives trans_RUS/ (the tables with the page and translation pictures) and
-// Translations/ (the recordings). Run it again after a change: only what changed is rebuilt.
+// The folder receives trans_RUS/ (the tables with the page and translation pictures),
+// Translations/ (the recordings), Ara2/ and rus2/ (the picture libraries), doc/ (the user
+// guides) and design/ (the pictures the windows hold). Run it again after a change: only what changed is rebuilt.
 
 #include "datagen.h"
 #include "sound.h"
@@ -37,7 +38,10 @@ int main(int argc, char** argv) {
     const QCommandLineOption debug(QStringLiteral("debug"),
                                    QStringLiteral("Also write each half page with its line bands as PNG here."),
                                    QStringLiteral("folder"));
-    parser.addOptions({out, source, jobs, debug});
+    const QCommandLineOption sheets(QStringLiteral("sheets"),
+                                    QStringLiteral("Also write a contact sheet of each picture library as PNG here."),
+                                    QStringLiteral("folder"));
+    parser.addOptions({out, source, jobs, debug, sheets});
     parser.process(app);
 
     zelan::datagen::BuildOptions options;
@@ -45,6 +49,7 @@ int main(int argc, char** argv) {
     options.source = parser.value(source);
     options.workerProgram = QCoreApplication::applicationFilePath();
     options.debugFolder = parser.value(debug);
+    options.sheetsFolder = parser.value(sheets).isEmpty() ? QString() : QDir(parser.value(sheets)).absolutePath();
     bool ok = false;
     options.processes = parser.value(jobs).toInt(&ok);
     if (!ok || options.processes < 1 || options.processes > 64) {

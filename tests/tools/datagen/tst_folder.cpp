@@ -7,6 +7,7 @@
 #include "ayacount.h"
 #include "components.h"
 #include "picturedecoding.h"
+#include "resourcelibrary.h"
 #include "sound.h"
 
 #include <QDir>
@@ -235,6 +236,19 @@ private slots:
             }
         }
         QVERIFY(splits > 0);
+    }
+
+    void picturesLibrariesAndGuidesAreInPlace() {
+        for (const char* path : {"Ara2/zelan_ara.dll", "rus2/zelan_rus.dll"}) {
+            QString error;
+            const auto library = reslib::ResourceLibrary::load(QString::fromLatin1(path), &error);
+            QVERIFY2(library, qPrintable(error));
+            const auto background = library->rcData(174);
+            QVERIFY(background && ui::decodeJpeg(*background));
+            QVERIFY(library->string(132).has_value());
+        }
+        for (const char* path : {"doc/ara/userguide.htm", "doc/rus/userguide_RU.htm", "design/main_services.png"})
+            QVERIFY2(QFileInfo(QString::fromLatin1(path)).size() > 0, path);
     }
 
     void recordingsDecodeToTheirSynthesizedLength() {
