@@ -4,6 +4,8 @@
 #include "messages.h"
 #include "picturedecoding.h"
 
+#include <QFileInfo>
+#include <QHash>
 #include <QLoggingCategory>
 
 namespace zelan::ui {
@@ -40,8 +42,15 @@ QString pictureLibraryPath(int languageCode) {
 
 PictureLibrary loadPictureLibrary(int languageCode) {
     const QString path = pictureLibraryPath(languageCode);
+    // By the file's absolute path, so that a change of the current directory loads anew.
+    static QHash<QString, PictureLibrary> loaded;
+    const QString key = QFileInfo(path).absoluteFilePath();
+    if (const PictureLibrary known = loaded.value(key))
+        return known;
     QString error;
     PictureLibrary library = zelan::reslib::ResourceLibrary::load(path, &error);
+    if (library)
+        loaded.insert(key, library);
     if (!library) {
         showMessage(QStringLiteral("Unable to load the local DLL ") + path + QLatin1Char('\n') + error);
         endApplication();

@@ -22,7 +22,9 @@ inline constexpr int kRussian = 1102;
 // Russian, "Ara2/zelan_ara.dll" for any other code.
 QString pictureLibraryPath(int languageCode);
 
-// Loads the picture library of a language. When it cannot be loaded, shows
+// Loads the picture library of a language. Each file is read once per run: a later load of
+// the same file hands out the same library, so switching the language back and forth does not
+// grow memory (libraries stay loaded until the program ends). When it cannot be loaded, shows
 // "Unable to load the local DLL <path>" with the reason on a second line, asks the
 // application to end (endApplication()) and returns null.
 PictureLibrary loadPictureLibrary(int languageCode);

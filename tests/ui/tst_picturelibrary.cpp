@@ -120,6 +120,9 @@ void TestPictureLibrary::loadsLibraryFromCurrentDirectory() {
     const PictureLibrary library = loadPictureLibrary(kRussian);
     QVERIFY(library);
     QVERIFY(library->rcData(Caption));
+    // A later load of the same file hands out the same library without reading it again.
+    QVERIFY(QFile::remove(QStringLiteral("rus2/zelan_rus.dll")));
+    QCOMPARE(loadPictureLibrary(kRussian), library);
     QVERIFY(m_messages.isEmpty());
     QVERIFY(m_endRequests.isEmpty());
     QVERIFY(!applicationEnding());
