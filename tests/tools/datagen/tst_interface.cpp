@@ -8,6 +8,8 @@
 #include "resourcelibrary.h"
 #include "testmain.h"
 
+#include "sourceportion.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -23,11 +25,6 @@ using namespace zelan::datagen;
 using zelan::reslib::ResourceLibrary;
 
 namespace {
-
-QString sourceFile() {
-    return QFileInfo(QString::fromUtf8(__FILE__)).absolutePath() +
-           QStringLiteral("/../../../third_party/npm/node_modules/quran-json/dist/quran_ru.json");
-}
 
 void addRange(std::set<int>& ids, int first, int last) {
     for (int id = first; id <= last; ++id)
@@ -93,14 +90,8 @@ class InterfaceLibraryTest : public QObject {
 
 private slots:
     void initTestCase() {
-        if (!QFileInfo::exists(sourceFile())) {
-            if (qEnvironmentVariableIsSet("ZELAN_REQUIRE_PROGRAM"))
-                QFAIL(qPrintable(QStringLiteral("no text source at %1").arg(sourceFile())));
-            QSKIP("the npm package quran-json is not installed (scripts/install installs it)");
-        }
+        ZELAN_LOAD_SOURCE_PORTION(m_portion);
         QString error;
-        m_portion = loadPortion(sourceFile(), &error);
-        QVERIFY2(m_portion, qPrintable(error));
         QVERIFY(m_folder.isValid());
         // ZELAN_INTERFACE_SHEETS names a folder that keeps the contact sheets for a look.
         const QString sheets = qEnvironmentVariable("ZELAN_INTERFACE_SHEETS", m_folder.path());

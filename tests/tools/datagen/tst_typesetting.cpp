@@ -3,6 +3,8 @@
 // of a page between its halves, the marks the scripture face must draw, and the debug overlay.
 
 #include "testmain.h"
+
+#include "sourceportion.h"
 #include "typesetcheck.h"
 #include "typesetlayout.h"
 #include "typesetting.h"
@@ -18,11 +20,6 @@ using namespace zelan::datagen;
 using namespace zelan::datagen::typeset;
 
 namespace {
-
-QString sourceFile() {
-    return QFileInfo(QString::fromUtf8(__FILE__)).absolutePath() +
-           QStringLiteral("/../../../third_party/npm/node_modules/quran-json/dist/quran_ru.json");
-}
 
 // A line of a synthetic page: its kind and the ink rows above and below its baseline.
 Line line(LineKind kind, int above, int below) {
@@ -54,14 +51,8 @@ class TypesettingTest : public QObject {
 
 private slots:
     void initTestCase() {
-        if (!QFileInfo::exists(sourceFile())) {
-            if (qEnvironmentVariableIsSet("ZELAN_REQUIRE_PROGRAM"))
-                QFAIL(qPrintable(QStringLiteral("no text source at %1").arg(sourceFile())));
-            QSKIP("the npm package quran-json is not installed (scripts/install installs it)");
-        }
+        ZELAN_LOAD_SOURCE_PORTION(m_portion);
         QString error;
-        m_portion = loadPortion(sourceFile(), &error);
-        QVERIFY2(m_portion, qPrintable(error));
         m_result = typesetPortion(*m_portion, &error, &m_report);
         QVERIFY2(m_result, qPrintable(error));
     }
