@@ -1,6 +1,7 @@
 #include "messages.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QCoreApplication>
 #include <QMessageBox>
 #include <QMetaObject>
@@ -16,6 +17,7 @@ struct Seams {
     MessageHook message;
     std::function<void()> beep;
     std::function<void(int)> end;
+    ModalHook modal;
     bool ending = false;
 };
 
@@ -103,6 +105,18 @@ bool applicationEnding() {
 void setEndApplicationHook(std::function<void(int exitCode)> hook) {
     seams().end = std::move(hook);
     seams().ending = false;
+}
+
+int showModal(QDialog* dialog) {
+    if (seams().modal) {
+        const ModalHook hook = seams().modal;
+        return hook(dialog);
+    }
+    return dialog->exec();
+}
+
+void setModalHook(ModalHook hook) {
+    seams().modal = std::move(hook);
 }
 
 } // namespace zelan::ui

@@ -3,6 +3,8 @@
 #include <QString>
 #include <functional>
 
+class QDialog;
+
 namespace zelan::ui {
 
 // Every message box, beep and request to end the program goes through these few functions,
@@ -38,5 +40,15 @@ bool applicationEnding();
 // Replaces the end of the program by `hook`; an empty hook restores it. Also forgets any
 // earlier request, so that each test starts from a program that is not ending.
 void setEndApplicationHook(std::function<void(int exitCode)> hook);
+
+// Runs `dialog` as a modal window and returns its result once it has closed. Every modal window
+// of the program is shown through here. With a modal hook installed, calls the hook instead and
+// returns what it returns; the hook may look at the window, drive it and close it, or just
+// return (the window then was never shown).
+int showModal(QDialog* dialog);
+
+using ModalHook = std::function<int(QDialog* dialog)>;
+// Replaces the modal run by `hook`; an empty hook restores it.
+void setModalHook(ModalHook hook);
 
 } // namespace zelan::ui

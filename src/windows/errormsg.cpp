@@ -2,6 +2,7 @@
 
 #include "imagebutton.h"
 #include "imagecontrol.h"
+#include "messages.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -85,6 +86,6 @@ void TerrorMsg_frm::closeEvent(QCloseEvent* event) {
 void showErrorPopup(QWidget* owner, const zelan::ui::PictureLibrary& library) {
     TerrorMsg_frm popup(owner, library);
     errorMsg_frm = &popup;
-    popup.exec();
+    zelan::ui::showModal(&popup);
     errorMsg_frm = nullptr;
 }

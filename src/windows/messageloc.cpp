@@ -1,5 +1,7 @@
 #include "messageloc.h"
 
+#include "messages.h"
+
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -80,6 +82,6 @@ void Tmessage_loc_frm::ok_btClick() { close(); }
 void showLocationMessage(QWidget* owner, const zelan::ui::PictureLibrary& library) {
     Tmessage_loc_frm message(owner, library);
     message_loc_frm = &message;
-    message.exec();
+    zelan::ui::showModal(&message);
     message_loc_frm = nullptr;
 }

@@ -1,0 +1,4 @@
+#include "interfacelanguage.h"
+
+int languageCode = zelan::ui::kArabic;
+zelan::ui::PictureLibrary pictureLibrary;
