@@ -119,13 +119,13 @@ QImage mainServices() {
     // settings), and the player strip under the page box.
     calmPlace(p, QRectF(12, 148, 154, 408));
     calmPlace(p, QRectF(719, 148, 154, 408));
-    calmPlace(p, QRectF(236, 490, 424, 70));
+    calmPlace(p, QRectF(236, 493, 424, 70));
 
     // The page box and its frame.
     framedOpening(p, QRect(242, 74, 412, 354), 8, kPage);
 
-    // The page number box with the half buttons on either side.
-    calmPlace(p, QRectF(362, 448, 172, 40));
+    // The page number box with the page button, and the half buttons on either side.
+    calmPlace(p, QRectF(333, 443, 232, 48));
     framedOpening(p, QRect(434, 462, 30, 15), 3, Qt::white);
 
     // The translation box.

@@ -233,8 +233,8 @@ QImage listEntry(UiLanguage language, int width, int height, const QString& main
 
 QImage suraName(UiLanguage language, const Sura& sura) {
     if (isArabic(language))
-        return listEntry(language, 120, 21, number(language, sura.number) + QStringLiteral("  ") + sura.arabicName, {});
-    return listEntry(language, 120, 21, QString::number(sura.number) + QStringLiteral(". ") + sura.russianName, {});
+        return listEntry(language, 114, 21, number(language, sura.number) + QStringLiteral("  ") + sura.arabicName, {});
+    return listEntry(language, 114, 21, QString::number(sura.number) + QStringLiteral(". ") + sura.russianName, {});
 }
 
 // --- the sura index ---------------------------------------------------------------------------
@@ -534,8 +534,8 @@ std::vector<InterfacePicture> libraryPictures(UiLanguage language, const Portion
     add(323, panelWithLabels(language, 146, 80,
                              {{QRectF(8, 6, 130, 18), tr(language, "شدة التظليل", "Порог выделения"), Qt::AlignCenter,
                                true}}));
-    add(324, panelWithLabels(language, 210, 80,
-                             {{side(language, 210, 8, 8, 90, 64), tr(language, "لون التظليل", "Цвет выделения"),
+    add(324, panelWithLabels(language, 150, 80,
+                             {{side(language, 150, 8, 8, 90, 64), tr(language, "لون التظليل", "Цвет выделения"),
                                Qt::AlignCenter, true}},
                              13));
     {
@@ -579,7 +579,7 @@ std::vector<InterfacePicture> libraryPictures(UiLanguage language, const Portion
                              13));
 
     for (int voice = 1; voice <= 4; ++voice)
-        add(328 + voice, listEntry(language, 120, 21, tr(language, "صوت ", "Голос ") + number(language, voice),
+        add(328 + voice, listEntry(language, 114, 21, tr(language, "صوت ", "Голос ") + number(language, voice),
                                    tr(language, "اصطناعي", "синтез")));
     add(333, suraName(language, portion.sura(1)));
     for (int sura = 78; sura <= 114; ++sura)
