@@ -1,14 +1,232 @@
 #pragma once
 
-#include <QDialog>
+#include "picturelibrary.h"
 
-// The main reading window.
+#include <QDialog>
+#include <QImage>
+
+#include <array>
+#include <memory>
+#include <vector>
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QRadioButton;
+class QScrollArea;
+class QSlider;
+class QTimer;
+class PictureList;
+
+namespace zelan::tables {
+class DataSource;
+class Query;
+class Table;
+} // namespace zelan::tables
+
+namespace zelan::ui {
+class ImageButton;
+class ImageControl;
+class UpDown;
+} // namespace zelan::ui
+
+// An entry of the translation language list: the language's number and the reciter number
+// that goes with it.
+struct TLang_telawa {
+    qint32 langNum = 0;
+    qint32 telawaBy = 0;
+};
+
+// The main reading window: the page box with the marked aya, the reading position and its
+// navigation, the recitation controls, the translation box and the buttons that open the
+// other windows. One window exists at a time; the start window creates it for the chosen
+// language, shows it modally and destroys it when it closes.
+//
+// The class is split by subsystem: this header declares it in sections, and each section's
+// member functions live in the files named there.
 class Truvo_frm : public QDialog {
     Q_OBJECT
 
 public:
+    // Builds the window from its design and sets the reading position to sura 1, aya 1 (the
+    // library of this run is not loaded yet), then creates it for `languageCode`.
     explicit Truvo_frm(QWidget* owner);
     ~Truvo_frm() override;
+
+    // ---- Creation, showing and closing (ruvo.cpp) -------------------------------------------
+    void FormCreate();
+    void FormShow();
+    void close_btClick();
+    bool FormCloseQuery();
+    void FormClose();
+
+    // ---- Pictures and buttons (ruvopictures.cpp) --------------------------------------------
+    void loadMainPictures();
+    void hideHoverCaptions();
+    // The picture sets of the four player buttons, set together by the recitation.
+    void showIdlePictures();
+    void showPausedPictures();
+    void showRecitingPictures();
+    void showTranslationPictures();
+    // The image button behaviour of a control, or null for controls that have none.
+    zelan::ui::ImageButton* buttonOf(const zelan::ui::ImageControl* control) const;
+    // The play mode of the audio player (0 while there is none).
+    int playerMode() const;
+
+    // ---- Reading position ---------------------------------------------------------------
+    int getSora() const { return currentSora; }
+    int getAya() const { return currentAya; }
+    int getHalf() const { return currentHalf; }
+    void setSora(int sora);
+    void setAya(int aya);
+    void setHalf(int half);
+    // Repaints the page box: its ground, then the page half on show.
+    void PaintBox1Paint();
+
+    qint32 currentSora = 0;
+    qint32 currentAya = 0;
+    qint32 currentHalf = 0;
+    qint32 currentPage = 0;
+    bool pageTurnInProgress = false;
+    qint32 reciterNumber = 0;
+    // The decoded picture of the page half on show.
+    QImage pagePicture;
+
+    // ---- Controls, named as in the window's design (ruvolayout.cpp) -----------------------
+    zelan::ui::ImageControl* main_services_im;
+    QLabel* currTime_lb;
+    QTimer* Timer1;      // clock, 3000 ms
+    QTimer* delayAya_tm; // half turn while an aya plays, 1 ms
+    zelan::ui::ImageControl* soraPich_im;
+    zelan::ui::ImageControl* partPich_im;
+    zelan::ui::ImageControl* color_control_im;
+    zelan::ui::ImageControl* dumy_im;
+    zelan::ui::ImageControl* telawa_control_im;
+    zelan::ui::ImageControl* targama_control_im;
+    QWidget* PaintBox1;
+    QSlider* TrackBar1;
+    QLabel* highlightFactor_lb;
+
+    PictureList* sora_cb;
+    PictureList* telawaBy_cb;
+    QFrame* Panel2;
+    QLineEdit* aya_ed;
+    zelan::ui::UpDown* aya_ud;
+    QLineEdit* pageNum_ed;
+    QLabel* pageNum_lb;
+
+    // Image buttons.
+    zelan::ui::ImageControl* firstSora_bt_im;
+    zelan::ui::ImageControl* prevSora_bt_im;
+    zelan::ui::ImageControl* stop_bt_im;
+    zelan::ui::ImageControl* playAya_bt_im;
+    zelan::ui::ImageControl* pause_bt_im;
+    zelan::ui::ImageControl* nextSora_bt_im;
+    zelan::ui::ImageControl* lastSora_bt_im;
+    zelan::ui::ImageControl* zelanIndex_im;
+    zelan::ui::ImageControl* printTargama_im;
+    zelan::ui::ImageControl* help_im;
+    zelan::ui::ImageControl* color_bt_im;
+    zelan::ui::ImageControl* nextHalf_im;
+    zelan::ui::ImageControl* prevHalf_im;
+    zelan::ui::ImageControl* close_bt;
+    zelan::ui::ImageControl* repeatAya_bt_im;
+    zelan::ui::ImageControl* playTargamaSoun_bt;
+    zelan::ui::ImageControl* group_bt_im;
+    zelan::ui::ImageControl* currentPage_bt_im;
+
+    // Hover captions, Arabic and Russian, designed into the window and hidden at start.
+    zelan::ui::ImageControl* firstSora_im;
+    zelan::ui::ImageControl* firstSora_rus_im;
+    zelan::ui::ImageControl* prevSora_im;
+    zelan::ui::ImageControl* prevSora_rus_im;
+    zelan::ui::ImageControl* stop_im;
+    zelan::ui::ImageControl* stop_rus_im;
+    zelan::ui::ImageControl* playAya_im;
+    zelan::ui::ImageControl* playAya_rus_im;
+    zelan::ui::ImageControl* pause_im;
+    zelan::ui::ImageControl* pause_rus_im;
+    zelan::ui::ImageControl* nextSora_im;
+    zelan::ui::ImageControl* nextSora_rus_im;
+    zelan::ui::ImageControl* lastSora_im;
+    zelan::ui::ImageControl* lastSora_rus_im;
+    zelan::ui::ImageControl* prevHalf_ara_im;
+    zelan::ui::ImageControl* prevHalf_rus_im;
+    zelan::ui::ImageControl* nextHalf_ara_im;
+    zelan::ui::ImageControl* nextHalf_rus_im;
+    zelan::ui::ImageControl* repeatAya_ara_im;
+    zelan::ui::ImageControl* repeatAya_rus_im;
+    zelan::ui::ImageControl* playTargama_ara_im;
+    zelan::ui::ImageControl* playTargama_rus_im;
+    zelan::ui::ImageControl* currentPage_ara_im;
+    zelan::ui::ImageControl* currentPage_rus_im;
+
+    // Recitation modes and the range settings.
+    QCheckBox* ayaAndTargamaSound_rb;
+    QRadioButton* continuePlay_rb;
+    QRadioButton* ayaAya_rb;
+    QRadioButton* continueAya_rb;
+    QFrame* fromAya_pn;
+    QLineEdit* fromAya_ed;
+    zelan::ui::UpDown* fromAya_ud;
+    QFrame* toAya_pn;
+    QLineEdit* toAya_ed;
+    zelan::ui::UpDown* toAya_ud;
+    QFrame* NoOfAyaRepeat_pn;
+    QLineEdit* NoOfAyaRepeat_ed;
+    zelan::ui::UpDown* NoOfAyaRepeat_ud;
+    QFrame* times_pn;
+    QLineEdit* times_ed;
+    zelan::ui::UpDown* times_ud;
+    QFrame* delay_pn;
+    QLineEdit* delay_ed;
+    zelan::ui::UpDown* delay_ud;
+    // Receivers of the range completions; never shown.
+    QLineEdit* ayaRepeatFinished_ed;
+    QLineEdit* targamaRepeatFinished_ed;
+
+    // Translation box and the (hidden) language list.
+    QScrollArea* ScrollBox1;
+    zelan::ui::ImageControl* Image2;
+    QComboBox* langNames_cb;
+
+    // ---- Data components (ruvo.cpp) -----------------------------------------------------
+    std::unique_ptr<zelan::tables::Table> pagesPich_tb;
+    std::unique_ptr<zelan::tables::Table> lines_ruvo_tb;
+    std::unique_ptr<zelan::tables::Table> Translations_tb;
+    std::unique_ptr<zelan::tables::Table> langs_ara_tb;
+    std::unique_ptr<zelan::tables::Query> ayaLines_qr;
+    std::unique_ptr<zelan::tables::DataSource> ayaLines_sr;
+
+    // Objects behind the picture lists: the sura names in list order and the reciters.
+    std::array<QImage, 38> soraPictures;
+    std::array<QImage, 4> telawaByPictures;
+    // The language list's entries, in list order.
+    std::vector<TLang_telawa> langEntries;
+
+    // The window's design positions and the language's changes to them (ruvolayout.cpp).
+    void buildDesign();
+    void applyLanguageLayout(int languageCode);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createButtons();
+    void fillLists();
+    void showSoraTitle(int sora);
+    // The sura of each entry of the sura list.
+    static int soraOfEntry(int entry);
+
+    std::vector<zelan::ui::ImageButton*> m_buttons;
+    std::vector<zelan::ui::ImageControl*> m_captions;
+    bool m_closed = false;
+    bool m_shown = false;
 };
 
 // The main reading window while it exists; null otherwise.

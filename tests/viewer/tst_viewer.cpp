@@ -1,0 +1,354 @@
+#include "testmain.h"
+
+#include "imagebutton.h"
+#include "imagecontrol.h"
+#include "interfacelanguage.h"
+#include "messages.h"
+#include "picturelist.h"
+#include "ruvo.h"
+#include "table.h"
+#include "updown.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QScrollArea>
+#include <QTest>
+#include <QTimer>
+
+using zelan::ui::ImageControl;
+
+namespace {
+
+// The picture a library id gives, as a button shows it.
+QImage buttonPicture(int id) {
+    ImageControl holder;
+    zelan::ui::loadButtonPicture(pictureLibrary, &holder, id);
+    return holder.picture();
+}
+
+QImage jpegPicture(int id) {
+    ImageControl holder;
+    zelan::ui::loadPicture(pictureLibrary, &holder, id);
+    return holder.picture();
+}
+
+template <typename T>
+T* child(QWidget* window, const char* name) {
+    T* control = window->findChild<T*>(QString::fromLatin1(name));
+    if (!control)
+        qFatal("no control %s", name);
+    return control;
+}
+
+const char* const kCaptions[] = {
+    "firstSora_im",     "firstSora_rus_im",   "prevSora_im",        "prevSora_rus_im",    "stop_im",
+    "stop_rus_im",      "playAya_im",         "playAya_rus_im",     "pause_im",           "pause_rus_im",
+    "nextSora_im",      "nextSora_rus_im",    "lastSora_im",        "lastSora_rus_im",    "prevHalf_ara_im",
+    "prevHalf_rus_im",  "nextHalf_ara_im",    "nextHalf_rus_im",    "repeatAya_ara_im",   "repeatAya_rus_im",
+    "playTargama_ara_im", "playTargama_rus_im", "currentPage_ara_im", "currentPage_rus_im",
+};
+
+void enter(QWidget* control) {
+    QEnterEvent event(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
+    QCoreApplication::sendEvent(control, &event);
+}
+
+void leave(QWidget* control) {
+    QEvent event(QEvent::Leave);
+    QCoreApplication::sendEvent(control, &event);
+}
+
+} // namespace
+
+// The main window as the start window creates it, over the data set in the program folder.
+class ViewerFrameTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        m_folder = qEnvironmentVariable("ZELAN_PROGRAM_DIR");
+        if (!QFileInfo::exists(m_folder + QStringLiteral("/Ara2/zelan_ara.dll"))) {
+            if (qEnvironmentVariableIsSet("ZELAN_REQUIRE_PROGRAM"))
+                QFAIL(qPrintable(QStringLiteral("no program folder at '%1'").arg(m_folder)));
+            QSKIP("the program folder has not been built (scripts/build-data)");
+        }
+        m_previous = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(m_folder));
+    }
+    void cleanupTestCase() {
+        if (!m_previous.isEmpty())
+            QDir::setCurrent(m_previous);
+    }
+    void init() {
+        zelan::ui::setMessageHook([this](const QString& text, const QString&, zelan::ui::MessageKind) {
+            m_messages << text;
+        });
+        zelan::ui::setEndApplicationHook([this](int) { ++m_ends; });
+        m_messages.clear();
+        m_ends = 0;
+    }
+    void cleanup() {
+        zelan::ui::setMessageHook({});
+        zelan::ui::setEndApplicationHook({});
+        languageCode = zelan::ui::kArabic;
+    }
+
+    // Creation opens the tables, decodes page 1 half 1, fills the lists and stands on sura 1,
+    // aya 1 with reciter 2; so does a second window after the first was closed.
+    void createdWindowStartsAtTheBeginning() {
+        for (int run = 0; run < 2; ++run) {
+            languageCode = run == 0 ? zelan::ui::kRussian : zelan::ui::kArabic;
+            Truvo_frm window(nullptr);
+            QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join('\n')));
+            QCOMPARE(window.size(), QSize(885, 665));
+            QVERIFY(window.windowFlags() & Qt::FramelessWindowHint);
+            QCOMPARE(window.currentSora, 1);
+            QCOMPARE(window.currentAya, 1);
+            QCOMPARE(window.currentPage, 1);
+            QCOMPARE(window.currentHalf, 1);
+            QCOMPARE(window.reciterNumber, 2);
+            QVERIFY(window.pagesPich_tb->isOpen() && window.langs_ara_tb->isOpen() &&
+                    window.Translations_tb->isOpen() && window.lines_ruvo_tb->isOpen());
+            QVERIFY(!window.pagePicture.isNull());
+            QCOMPARE(window.sora_cb->count(), 38);
+            QCOMPARE(window.sora_cb->currentIndex(), 0);
+            QCOMPARE(window.telawaBy_cb->count(), 4);
+            QCOMPARE(window.telawaBy_cb->currentIndex(), 1);
+            QVERIFY(window.langNames_cb->count() > 0);
+            QVERIFY(window.langNames_cb->isHidden());
+            QCOMPARE(window.soraPictures[1], jpegPicture(410));
+            QCOMPARE(window.telawaByPictures[3], jpegPicture(332));
+            QCOMPARE(window.soraPich_im->picture(), jpegPicture(207));
+            QCOMPARE(window.partPich_im->picture(), jpegPicture(207));
+            QCOMPARE(window.highlightFactor_lb->text(), QStringLiteral("60 % "));
+            QVERIFY(QTime::fromString(window.currTime_lb->text(), QStringLiteral("hh:mm")).isValid());
+            QVERIFY(window.Timer1->isActive());
+            QVERIFY(!window.repeatAya_bt_im->isEnabled());
+            QVERIFY(window.continuePlay_rb->isChecked() && window.ayaAndTargamaSound_rb->isChecked());
+
+            // Every library picture of the window is in place.
+            // (The translation picture comes with the first marked aya.)
+            for (ImageControl* control : window.findChildren<ImageControl*>()) {
+                if (control->isHidden() || control == window.Image2)
+                    continue;
+                QVERIFY2(!control->picture().isNull(), qPrintable(control->objectName()));
+            }
+
+            window.show();
+            // Pictures of the window to look at, when asked for.
+            const QString shots = qEnvironmentVariable("ZELAN_VIEWER_SCREENSHOTS");
+            if (!shots.isEmpty()) {
+                QDir().mkpath(shots);
+                window.grab().save(shots + (run == 0 ? "/main_rus.png" : "/main_ara.png"));
+            }
+            window.close();
+            QVERIFY(!window.pagesPich_tb->isOpen() && !window.lines_ruvo_tb->isOpen());
+        }
+    }
+
+    // The controls that move with the language, and the reading order of the number boxes.
+    void layoutByLanguage_data() {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QPoint>("place");
+        const struct {
+            const char* name;
+            QPoint arabic, russian;
+        } rows[] = {
+            {"times_pn", {730, 438}, {827, 429}},
+            {"delay_pn", {729, 474}, {816, 469}},
+            {"fromAya_pn", {799, 391}, {748, 373}},
+            {"toAya_pn", {730, 391}, {820, 373}},
+            {"NoOfAyaRepeat_pn", {801, 438}, {732, 429}},
+            {"repeatAya_bt_im", {736, 357}, {832, 339}},
+            {"ayaAndTargamaSound_rb", {848, 257}, {728, 251}},
+            {"continuePlay_rb", {848, 293}, {730, 281}},
+            {"ayaAya_rb", {848, 330}, {730, 316}},
+            {"continueAya_rb", {848, 366}, {730, 352}},
+        };
+        for (const auto& row : rows) {
+            QTest::addRow("%s ara", row.name) << zelan::ui::kArabic << row.name << row.arabic;
+            QTest::addRow("%s rus", row.name) << zelan::ui::kRussian << row.name << row.russian;
+        }
+        QTest::addRow("zelanIndex_im ara") << zelan::ui::kArabic << "zelanIndex_im" << QPoint(704, 14);
+        QTest::addRow("zelanIndex_im rus") << zelan::ui::kRussian << "zelanIndex_im" << QPoint(670, 14);
+        QTest::addRow("color_bt_im ara") << zelan::ui::kArabic << "color_bt_im" << QPoint(20, 172);
+        QTest::addRow("color_bt_im rus") << zelan::ui::kRussian << "color_bt_im" << QPoint(115, 172);
+    }
+    void layoutByLanguage() {
+        QFETCH(int, code);
+        QFETCH(QString, control);
+        QFETCH(QPoint, place);
+        languageCode = code;
+        Truvo_frm window(nullptr);
+        QWidget* widget = window.findChild<QWidget*>(control);
+        QVERIFY(widget);
+        QCOMPARE(widget->pos(), place);
+        const Qt::LayoutDirection direction = code == zelan::ui::kArabic ? Qt::RightToLeft : Qt::LeftToRight;
+        for (QWidget* box : {static_cast<QWidget*>(window.aya_ed), static_cast<QWidget*>(window.pageNum_ed),
+                             static_cast<QWidget*>(window.times_ed), static_cast<QWidget*>(window.highlightFactor_lb)})
+            QCOMPARE(box->layoutDirection(), direction);
+        // Controls that do not move keep their design place in both languages.
+        QCOMPARE(window.PaintBox1->geometry(), QRect(242, 74, 412, 354));
+        QCOMPARE(window.pageNum_ed->geometry(), QRect(434, 462, 30, 15));
+        QCOMPARE(window.sora_cb->pos(), QPoint(20, 287));
+        QCOMPARE(window.telawaBy_cb->pos(), QPoint(20, 452));
+        QCOMPARE(window.ScrollBox1->geometry(), QRect(119, 572, 661, 65));
+    }
+
+    // Hover, press and release pictures of every button, and its caption in the interface's
+    // language; leaving any captioned button hides every caption.
+    void buttonPictures_data() {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("normal");
+        QTest::addColumn<int>("hover");
+        QTest::addColumn<int>("pressed");
+        QTest::addColumn<QString>("arabicCaption");
+        QTest::addColumn<QString>("russianCaption");
+        const struct {
+            const char* button;
+            int normal, hover, pressed;
+            const char* arabic;
+            const char* russian;
+        } rows[] = {
+            {"firstSora_bt_im", 480, 481, 482, "firstSora_im", "firstSora_rus_im"},
+            {"prevSora_bt_im", 483, 485, 486, "prevSora_im", "prevSora_rus_im"},
+            {"stop_bt_im", 487, 488, 489, "stop_im", "stop_rus_im"},
+            {"playAya_bt_im", 490, 491, 508, "playAya_im", "playAya_rus_im"},
+            {"pause_bt_im", 493, 494, 509, "pause_im", "pause_rus_im"},
+            {"nextSora_bt_im", 496, 497, 498, "nextSora_im", "nextSora_rus_im"},
+            {"lastSora_bt_im", 499, 500, 501, "lastSora_im", "lastSora_rus_im"},
+            {"zelanIndex_im", 502, 503, 504, "", ""},
+            {"printTargama_im", 505, 506, 507, "", ""},
+            {"help_im", 511, 512, 513, "", ""},
+            {"color_bt_im", 514, 515, 516, "", ""},
+            {"nextHalf_im", 517, 518, 519, "prevHalf_ara_im", "prevHalf_rus_im"},
+            {"prevHalf_im", 520, 521, 522, "nextHalf_ara_im", "nextHalf_rus_im"},
+            {"close_bt", 523, 524, 525, "", ""},
+            {"repeatAya_bt_im", 526, 527, 529, "repeatAya_ara_im", "repeatAya_rus_im"},
+            {"playTargamaSoun_bt", 530, 531, 533, "playTargama_ara_im", "playTargama_rus_im"},
+            {"group_bt_im", 534, 535, 536, "", ""},
+        };
+        for (const auto& r : rows)
+            QTest::addRow("%s", r.button) << r.button << r.normal << r.hover << r.pressed << r.arabic << r.russian;
+    }
+    void buttonPictures() {
+        QFETCH(QString, button);
+        QFETCH(int, normal);
+        QFETCH(int, hover);
+        QFETCH(int, pressed);
+        QFETCH(QString, arabicCaption);
+        QFETCH(QString, russianCaption);
+        for (const int code : {zelan::ui::kArabic, zelan::ui::kRussian}) {
+            languageCode = code;
+            Truvo_frm window(nullptr);
+            auto* control = window.findChild<ImageControl*>(button);
+            QVERIFY(control);
+            QCOMPARE(control->picture(), buttonPicture(normal));
+            QCOMPARE(control->size(), buttonPicture(normal).size());
+
+            enter(control);
+            QCOMPARE(control->picture(), buttonPicture(hover));
+            QCOMPARE(control->cursor().shape(), Qt::PointingHandCursor);
+            if (!arabicCaption.isEmpty()) {
+                auto* arabic = child<ImageControl>(&window, qPrintable(arabicCaption));
+                auto* russian = child<ImageControl>(&window, qPrintable(russianCaption));
+                QCOMPARE(arabic->isVisibleTo(&window), code == zelan::ui::kArabic);
+                QCOMPARE(russian->isVisibleTo(&window), code == zelan::ui::kRussian);
+                QVERIFY(!arabic->picture().isNull() && !russian->picture().isNull());
+            }
+
+            // A right button shows the pressed picture and restores the normal one, and runs
+            // no action (the window stays open for the close picture too).
+            window.show();
+            control->setEnabled(true); // the range start takes clicks in range mode only
+            QTest::mousePress(control, Qt::RightButton, {}, QPoint(5, 5));
+            QCOMPARE(control->picture(), buttonPicture(pressed));
+            QTest::mouseRelease(control, Qt::RightButton, {}, QPoint(5, 5));
+            QCOMPARE(control->picture(), buttonPicture(normal));
+            QVERIFY(window.isVisible());
+
+            leave(control);
+            QCOMPARE(control->picture(), buttonPicture(normal));
+            QCOMPARE(control->cursor().shape(), Qt::ArrowCursor);
+            for (const char* name : kCaptions)
+                QVERIFY2(!child<ImageControl>(&window, name)->isVisibleTo(&window), name);
+            window.close();
+        }
+    }
+
+    // The page-number button keeps its designed picture and only shows its caption.
+    void currentPageButtonKeepsItsPicture() {
+        languageCode = zelan::ui::kRussian;
+        Truvo_frm window(nullptr);
+        const QImage designed = window.currentPage_bt_im->picture();
+        QVERIFY(!designed.isNull());
+        enter(window.currentPage_bt_im);
+        QCOMPARE(window.currentPage_bt_im->picture(), designed);
+        QVERIFY(window.currentPage_rus_im->isVisibleTo(&window));
+        QTest::mouseClick(window.currentPage_bt_im, Qt::LeftButton, {}, QPoint(5, 5));
+        QCOMPARE(window.currentPage_bt_im->picture(), designed);
+        // Leaving another captioned button hides this caption too.
+        enter(window.stop_bt_im);
+        leave(window.stop_bt_im);
+        QVERIFY(!window.currentPage_rus_im->isVisibleTo(&window));
+        QVERIFY(!window.stop_rus_im->isVisibleTo(&window));
+    }
+
+    // The four player buttons change together.
+    void playerPictureSets() {
+        languageCode = zelan::ui::kArabic;
+        Truvo_frm window(nullptr);
+        const auto pictures = [&] {
+            return QList<QImage>{window.pause_bt_im->picture(), window.playAya_bt_im->picture(),
+                                 window.playTargamaSoun_bt->picture(), window.repeatAya_bt_im->picture()};
+        };
+        const auto ids = [](int a, int b, int c, int d) {
+            return QList<QImage>{buttonPicture(a), buttonPicture(b), buttonPicture(c), buttonPicture(d)};
+        };
+        QCOMPARE(pictures(), ids(493, 490, 530, 526));
+        window.showRecitingPictures();
+        QCOMPARE(pictures(), ids(493, 508, 530, 526));
+        window.continueAya_rb->setChecked(true);
+        window.showRecitingPictures();
+        QCOMPARE(pictures(), ids(493, 508, 530, 529));
+        window.showPausedPictures();
+        QCOMPARE(pictures(), ids(509, 490, 530, 526));
+        window.showTranslationPictures();
+        QCOMPARE(pictures(), ids(493, 490, 533, 526));
+        window.showIdlePictures();
+        QCOMPARE(pictures(), ids(493, 490, 530, 526));
+    }
+
+    // Without its picture library the window says which file is missing and ends the program.
+    void missingLibraryEndsTheProgram() {
+        QTemporaryDir empty;
+        QVERIFY(QDir::setCurrent(empty.path()));
+        languageCode = zelan::ui::kRussian;
+        {
+            Truvo_frm window(nullptr);
+            Q_UNUSED(window);
+        }
+        QVERIFY(QDir::setCurrent(m_folder));
+        QVERIFY(!m_messages.isEmpty());
+        QVERIFY2(m_messages.first().startsWith(QStringLiteral("Unable to load the local DLL ")),
+                 qPrintable(m_messages.first()));
+        QVERIFY(m_messages.first().contains(QStringLiteral("rus2/zelan_rus.dll")));
+        QCOMPARE(m_ends, 1);
+    }
+
+private:
+    QString m_folder;
+    QString m_previous;
+    QStringList m_messages;
+    int m_ends = 0;
+};
+
+ZELAN_TEST_CLASS(ViewerFrameTest)
+
+#include "tst_viewer.moc"
