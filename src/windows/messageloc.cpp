@@ -3,6 +3,7 @@
 #include "messages.h"
 
 #include <QGuiApplication>
+#include <QIcon>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -54,6 +55,9 @@ Tmessage_loc_frm::Tmessage_loc_frm(QWidget* owner, const zelan::ui::PictureLibra
     ok_bt = new QPushButton(this);
     ok_bt->setObjectName(QStringLiteral("ok_bt"));
     ok_bt->setGeometry(300, 96, 109, 28);
+    // The tick glyph designed into the window, beside the caption.
+    ok_bt->setIcon(QIcon(QStringLiteral(":/design/location_ok.png")));
+    ok_bt->setIconSize(QSize(48, 18));
     connect(ok_bt, &QPushButton::clicked, this, &Tmessage_loc_frm::ok_btClick);
     applyMessageTexts();
     if (const QScreen* screen = QGuiApplication::primaryScreen())
