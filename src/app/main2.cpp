@@ -6,6 +6,7 @@
 #include "interfacelanguage.h"
 #include "interfacelocale.h"
 #include "messages.h"
+#include "windowopacity.h"
 #include "ruvo.h"
 
 #include <QFrame>
@@ -103,7 +104,7 @@ Tmain_frm2::~Tmain_frm2() = default;
 
 void Tmain_frm2::setOpacity(int value) {
     m_opacity = std::clamp(value, 0, 255);
-    setWindowOpacity(m_opacity / 255.0);
+    zelan::ui::setWindowOpacityByte(this, m_opacity);
 }
 
 int Tmain_frm2::centredLeft() const {

@@ -3,6 +3,7 @@
 #include "imagebutton.h"
 #include "imagecontrol.h"
 #include "messages.h"
+#include "windowopacity.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -44,7 +45,7 @@ TerrorMsg_frm::TerrorMsg_frm(QWidget* owner, const zelan::ui::PictureLibrary& li
 
 void TerrorMsg_frm::setOpacity(int opacity) {
     m_opacity = std::clamp(opacity, 0, 255);
-    setWindowOpacity(m_opacity / 255.0);
+    zelan::ui::setWindowOpacityByte(this, m_opacity);
 }
 
 void TerrorMsg_frm::showEvent(QShowEvent* event) {

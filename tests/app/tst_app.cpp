@@ -134,7 +134,6 @@ private slots:
         QVERIFY(window.moveHor_tm->isActive());
         QVERIFY(!window.fading_tm->isActive());
         QCOMPARE(window.opacity(), 0);
-        QCOMPARE(window.windowOpacity(), 0.0);
         QCOMPARE(m_messages, QStringList());
     }
 
