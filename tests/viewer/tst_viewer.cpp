@@ -1,3 +1,4 @@
+#include "programfolder.h"
 #include "testmain.h"
 
 #include "imagebutton.h"
@@ -71,14 +72,7 @@ class ViewerFrameTest : public QObject {
 
 private slots:
     void initTestCase() {
-        m_folder = qEnvironmentVariable("ZELAN_PROGRAM_DIR");
-        if (!QFileInfo::exists(m_folder + QStringLiteral("/Ara2/zelan_ara.dll"))) {
-            if (qEnvironmentVariableIsSet("ZELAN_REQUIRE_PROGRAM"))
-                QFAIL(qPrintable(QStringLiteral("no program folder at '%1'").arg(m_folder)));
-            QSKIP("the program folder has not been built (scripts/build-data)");
-        }
-        m_previous = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(m_folder));
+        ZELAN_ENTER_PROGRAM_FOLDER(m_folder, m_previous);
     }
     void cleanupTestCase() {
         if (!m_previous.isEmpty())
