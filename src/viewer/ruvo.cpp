@@ -28,30 +28,27 @@
 
 Truvo_frm* ruvo_frm = nullptr;
 
-namespace {
-
-QString clockText() {
-    return QTime::currentTime().toString(QStringLiteral("hh:mm"));
-}
-
-} // namespace
-
 Truvo_frm::Truvo_frm(QWidget* owner) : QDialog(owner) {
     zelan::design::initDesignResources();
     buildDesign();
-    setSora(1);
-    setAya(1);
+    createDataComponents();
+    // A failure of the table engine while the window is made (a table or the alias folder
+    // that cannot be opened) is shown like any error that escapes a handler; the window is
+    // still shown with what it has.
+    const auto guarded = [](const auto& step) {
+        try {
+            step();
+        } catch (const std::exception& error) {
+            zelan::ui::showMessage(QString::fromUtf8(error.what()));
+        }
+    };
+    guarded([this] {
+        setSora(1);
+        setAya(1);
+    });
     pageTurnInProgress = false;
-    PaintBox1->installEventFilter(this);
-    connect(Timer1, &QTimer::timeout, this, [this] { currTime_lb->setText(clockText()); });
-    connect(close_bt, &zelan::ui::ImageControl::clicked, this, &Truvo_frm::close_btClick);
-    // A failure while creating (a table that cannot be opened) is shown like any error that
-    // escapes a handler; the window is still shown with what it has.
-    try {
-        FormCreate();
-    } catch (const std::exception& error) {
-        zelan::ui::showMessage(QString::fromUtf8(error.what()));
-    }
+    connectHandlers();
+    guarded([this] { FormCreate(); });
 }
 
 Truvo_frm::~Truvo_frm() {
@@ -64,7 +61,7 @@ Truvo_frm::~Truvo_frm() {
 
 void Truvo_frm::FormCreate() {
     applyLanguageLayout(languageCode);
-    currTime_lb->setText(clockText());
+    Timer1Timer();
     Timer1->start();
 
     // A library that cannot be loaded has shown its message and asked the program to end; the
@@ -73,13 +70,6 @@ void Truvo_frm::FormCreate() {
     if (pictureLibrary)
         loadMainPictures();
 
-    pagesPich_tb = zelan::data::createPagesPichTable();
-    langs_ara_tb = zelan::data::createLangsAraTable();
-    lines_ruvo_tb = zelan::data::createLinesRuvoTable();
-    ayaLines_qr = zelan::data::createQuery(QStringLiteral("ayaLines_qr"), zelan::data::sql::ayaLines());
-    ayaLines_sr = std::make_unique<zelan::tables::DataSource>(ayaLines_qr.get());
-    Translations_tb = zelan::data::createMainTranslationsTable();
-    Translations_tb->setMasterSource(ayaLines_sr.get());
     pagesPich_tb->open();
     langs_ara_tb->open();
     Translations_tb->open();
@@ -103,6 +93,36 @@ void Truvo_frm::FormCreate() {
     }
 
     fillLists();
+    // The box was drawn before its tables and picture were there: its first paint draws anew.
+    m_canvasFresh = false;
+}
+
+void Truvo_frm::createDataComponents() {
+    using namespace zelan::data;
+    pagesPich_tb = createPagesPichTable();
+    langs_ara_tb = createLangsAraTable();
+    lines_ruvo_tb = createLinesRuvoTable();
+    ayaLines_qr = createQuery(QStringLiteral("ayaLines_qr"), sql::ayaLines());
+    ayaLines_sr = std::make_unique<zelan::tables::DataSource>(ayaLines_qr.get());
+    Translations_tb = createMainTranslationsTable();
+    Translations_tb->setMasterSource(ayaLines_sr.get());
+    Translations_tb->setAfterScroll([this] { Translations_tbAfterScroll(); });
+    lineHeight_qr = createQuery(QStringLiteral("lineHeight_qr"), sql::lineHeight());
+    keraat_qr = createQuery(QStringLiteral("keraat_qr"), sql::keraat());
+    LastAya_qr = createQuery(QStringLiteral("LastAya_qr"), sql::lastAya());
+    page_half_qr = createQuery(QStringLiteral("page_half_qr"), sql::pageHalf());
+    halfNum_qr = createQuery(QStringLiteral("halfNum_qr"), sql::halfNum());
+    sora_aya_qr = createQuery(QStringLiteral("sora_aya_qr"), sql::soraAya());
+    page_half_ex_qr = createQuery(QStringLiteral("page_half_ex_qr"), sql::pageHalfEx());
+    page_half_ex2_qr = createQuery(QStringLiteral("page_half_ex2_qr"), sql::pageHalfEx2());
+    pageNum2_qr = createQuery(QStringLiteral("pageNum2_qr"), sql::pageNum2());
+}
+
+void Truvo_frm::runQuery(zelan::tables::Query& query, std::initializer_list<std::pair<const char*, int>> params) {
+    query.close();
+    for (const auto& [name, value] : params)
+        query.setParam(QString::fromLatin1(name), value);
+    query.open();
 }
 
 void Truvo_frm::fillLists() {
@@ -134,14 +154,6 @@ void Truvo_frm::fillLists() {
         zelan::ui::loadPicture(pictureLibrary, &holder, 332 + soraOfEntry(i));
         soraPictures[size_t(i)] = holder.picture();
     }
-    sora_cb->setDrawItem([this](QPainter& p, int index, const QRect& rect) {
-        p.drawImage(rect.left(), rect.top() + 1, soraPictures[size_t(index)]);
-    });
-    telawaBy_cb->setDrawItem([this](QPainter& p, int index, const QRect& rect) {
-        if (index >= 0 && index < 4)
-            p.drawImage(rect.topLeft(), telawaByPictures[size_t(index)]);
-    });
-
     telawaBy_cb->setCurrentIndex(1);
     sora_cb->setCurrentIndex(0);
     reciterNumber = 2;
@@ -152,10 +164,13 @@ int Truvo_frm::soraOfEntry(int entry) {
 }
 
 void Truvo_frm::FormShow() {
-    // The audio player is created here once the recitation is part of the window.
+    if (!audioPlayer)
+        audioPlayer = std::make_unique<SilentPlayer>();
 }
 
 void Truvo_frm::close_btClick() {
+    if (audioPlayer && audioPlayer->getMode() == AyaPlayer::kPlaying)
+        audioPlayer->close();
     close();
 }
 
@@ -173,6 +188,10 @@ void Truvo_frm::FormClose() {
                                         lines_ruvo_tb.get()}) {
         if (table)
             table->close();
+    }
+    if (audioPlayer) {
+        audioPlayer->close();
+        audioPlayer.reset();
     }
 }
 
@@ -203,58 +222,3 @@ void Truvo_frm::showEvent(QShowEvent* event) {
     }
 }
 
-bool Truvo_frm::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == PaintBox1 && event->type() == QEvent::Paint) {
-        PaintBox1Paint();
-        return true;
-    }
-    return QDialog::eventFilter(watched, event);
-}
-
-void Truvo_frm::PaintBox1Paint() {
-    QPainter p(PaintBox1);
-    p.fillRect(PaintBox1->rect(), QColor(254, 255, 241));
-    p.drawImage(0, 0, pagePicture);
-}
-
-// ---- Reading position --------------------------------------------------------------------
-
-void Truvo_frm::setSora(int sora) {
-    currentSora = sora;
-    {
-        const QSignalBlocker quiet(sora_cb);
-        sora_cb->setCurrentIndex(sora == 1 ? 0 : sora - 77);
-    }
-    const int lowest = zelan::data::firstAya(sora);
-    const int highest = zelan::data::ayaCount(sora);
-    aya_ud->setRange(lowest, highest);
-    fromAya_ud->setRange(lowest, highest);
-    toAya_ud->setRange(lowest, highest);
-    showSoraTitle(sora);
-}
-
-void Truvo_frm::setAya(int aya) {
-    currentAya = aya;
-    if (aya == -1)
-        return;
-    {
-        const QSignalBlocker quiet(aya_ed);
-        aya_ud->setPosition(aya);
-        aya_ed->setText(QString::number(aya));
-        aya_ed->setVisible(aya != 0);
-    }
-    if (pageTurnInProgress)
-        return;
-    PaintBox1->update();
-}
-
-void Truvo_frm::setHalf(int half) {
-    currentHalf = half;
-    if (currentSora != 1)
-        PaintBox1->update();
-}
-
-void Truvo_frm::showSoraTitle(int sora) {
-    zelan::ui::loadPicture(pictureLibrary, soraPich_im, 206 + sora);
-    zelan::ui::loadPicture(pictureLibrary, partPich_im, sora == 1 ? 207 : 206);
-}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ayaplayer.h"
 #include "picturelibrary.h"
 
 #include <QDialog>
@@ -18,6 +19,8 @@ class QRadioButton;
 class QScrollArea;
 class QSlider;
 class QTimer;
+class QTime;
+class QPainter;
 class PictureList;
 
 namespace zelan::tables {
@@ -75,15 +78,37 @@ public:
     // The play mode of the audio player (0 while there is none).
     int playerMode() const;
 
-    // ---- Reading position ---------------------------------------------------------------
+    // ---- Reading position and navigation (ruvoposition.cpp) -------------------------------
     int getSora() const { return currentSora; }
     int getAya() const { return currentAya; }
     int getHalf() const { return currentHalf; }
     void setSora(int sora);
     void setAya(int aya);
     void setHalf(int half);
-    // Repaints the page box: its ground, then the page half on show.
-    void PaintBox1Paint();
+    void showAyaPage();
+    void goToPage(int page);
+    void showAyaNumber(int aya);
+    void loadHalfPicture();
+    void showPageNumbers();
+    // Checks that `text` is a 32-bit integer; otherwise shows the error popup and says no.
+    bool isValidInteger(const QString& text);
+    // Closes the audio player when it is playing (a paused recitation stays paused).
+    void stopPlayingRecitation();
+
+    void sora_cbChange(int entry);
+    void aya_udClick();
+    void aya_edChange();
+    void firstSora_bt_imClick();
+    void prevSora_bt_imClick();
+    void nextSora_bt_imClick();
+    void lastSora_bt_imClick();
+    void nextHalf_imClick();
+    void prevHalf_imClick();
+    void pageNum_edChange();
+    void pageNum_edEnter();
+    void pageNum_edClick();
+    // Whether the page box shows its text caret.
+    bool pageNumCaretShown() const;
 
     qint32 currentSora = 0;
     qint32 currentAya = 0;
@@ -93,6 +118,45 @@ public:
     qint32 reciterNumber = 0;
     // The decoded picture of the page half on show.
     QImage pagePicture;
+
+    // ---- Page box and aya mark (ruvopage.cpp) ----------------------------------------------
+    // Repaints the page box: its ground, the page half on show and the mark of the current aya.
+    void PaintBox1Paint();
+    void highlightAya(int sora, int aya, int factor);
+    // The band of one line row: left x1aya, right x2aya, from the bottom of the nearest line
+    // above it of the same sura on the half down to its own bottom, all four inclusive.
+    QRect ayaLineRect(int x1aya, int x2aya, int page, int half, int sora, int ylinefromtop);
+    void tintRect(const QRect& rect, int factor);
+    void TrackBar1Change();
+    void color_bt_imClick();
+    void PaintBox1MouseDown(Qt::MouseButton button, int x, int y);
+    // What the page box shows.
+    const QImage& pageBoxCanvas() const { return m_canvas; }
+
+    // The mark colour, 0x00BBGGRR.
+    quint32 highlightColor = 0x000000FF;
+
+    // ---- Header, clock and picture lists (ruvoheader.cpp) ----------------------------------
+    void Timer1Timer();
+    // The clock's text for a time: "hh:mm", 24 hours.
+    static QString clockText(const QTime& time);
+    void showSoraTitle(int sora);
+    void telawaBy_cbChange(int entry);
+    // Draw only the entry's picture: the sura's name one pixel below the top, the reciter's at
+    // the top-left corner.
+    void sora_cbDrawItem(QPainter& painter, int index, const QRect& rect) const;
+    void telawaBy_cbDrawItem(QPainter& painter, int index, const QRect& rect) const;
+
+    // ---- Translation (translation/ruvotranslation.cpp) -------------------------------------
+    void Translations_tbAfterScroll();
+    void langNames_cbChange(int item);
+
+    // ---- Recitation (recitation/ruvorecitation.cpp) -----------------------------------------
+    // The recording of an aya of the current sura by the current reciter.
+    QString ayaSoundFile(int sora, int aya) const;
+    // In range mode, before a single aya plays: checks the pass count and the pause.
+    void readRepeatSettings();
+    std::unique_ptr<AyaPlayer> audioPlayer;
 
     // ---- Controls, named as in the window's design (ruvolayout.cpp) -----------------------
     zelan::ui::ImageControl* main_services_im;
@@ -199,6 +263,15 @@ public:
     std::unique_ptr<zelan::tables::Table> langs_ara_tb;
     std::unique_ptr<zelan::tables::Query> ayaLines_qr;
     std::unique_ptr<zelan::tables::DataSource> ayaLines_sr;
+    std::unique_ptr<zelan::tables::Query> lineHeight_qr;
+    std::unique_ptr<zelan::tables::Query> keraat_qr;
+    std::unique_ptr<zelan::tables::Query> LastAya_qr;
+    std::unique_ptr<zelan::tables::Query> page_half_qr;
+    std::unique_ptr<zelan::tables::Query> halfNum_qr;
+    std::unique_ptr<zelan::tables::Query> sora_aya_qr;
+    std::unique_ptr<zelan::tables::Query> page_half_ex_qr;
+    std::unique_ptr<zelan::tables::Query> page_half_ex2_qr;
+    std::unique_ptr<zelan::tables::Query> pageNum2_qr;
 
     // Objects behind the picture lists: the sura names in list order and the reciters.
     std::array<QImage, 38> soraPictures;
@@ -218,15 +291,29 @@ protected:
 
 private:
     void createButtons();
+    void createDataComponents();
+    void connectHandlers();
     void fillLists();
-    void showSoraTitle(int sora);
     // The sura of each entry of the sura list.
     static int soraOfEntry(int entry);
+    // Runs `query` with integer parameters given as (name, value) pairs.
+    static void runQuery(zelan::tables::Query& query, std::initializer_list<std::pair<const char*, int>> params);
+    // The steps of a half turn shared by both half buttons, from the aya's half `query`.
+    void turnHalf(zelan::tables::Query& query, bool forward);
+    // Draws the canvas into the page box when the system asks it to paint.
+    void pageBoxPaintEvent();
 
     std::vector<zelan::ui::ImageButton*> m_buttons;
     std::vector<zelan::ui::ImageControl*> m_captions;
     bool m_closed = false;
     bool m_shown = false;
+    // The page box's picture: every repaint and mark draws here, then the box shows it.
+    QImage m_canvas;
+    // The canvas holds what the box must show; a paint request then only shows it.
+    bool m_canvasFresh = false;
+    // The last error of a paint that the system asked for, reported once after that paint.
+    QString m_paintError;
+    class CaretStyle* m_caretStyle = nullptr;
 };
 
 // The main reading window while it exists; null otherwise.

@@ -329,10 +329,11 @@ private slots:
             Q_UNUSED(window);
         }
         QVERIFY(QDir::setCurrent(m_folder));
-        QVERIFY(!m_messages.isEmpty());
-        QVERIFY2(m_messages.first().startsWith(QStringLiteral("Unable to load the local DLL ")),
-                 qPrintable(m_messages.first()));
-        QVERIFY(m_messages.first().contains(QStringLiteral("rus2/zelan_rus.dll")));
+        // (The tables of the empty folder fail as well, each with its own message.)
+        const QStringList library = m_messages.filter(QStringLiteral("Unable to load the local DLL "));
+        QCOMPARE(library.size(), 1);
+        QVERIFY2(library.first().startsWith(QStringLiteral("Unable to load the local DLL ")), qPrintable(library.first()));
+        QVERIFY(library.first().contains(QStringLiteral("rus2/zelan_rus.dll")));
         QCOMPARE(m_ends, 1);
     }
 

@@ -1,0 +1,41 @@
+// The translation side of the main window: the translation picture of the current aya, which
+// follows the translation table as a detail of the aya-line query, and the language list.
+
+#include "ruvo.h"
+
+#include "components.h"
+#include "imagecontrol.h"
+#include "picturedecoding.h"
+#include "table.h"
+
+#include <QComboBox>
+#include <QIODevice>
+#include <QScrollArea>
+
+void Truvo_frm::Translations_tbAfterScroll() {
+    // No record for the aya: the picture shown before stays.
+    if (Translations_tb->eof())
+        return;
+    // A picture that does not decode is passed over; Image2 keeps the one before.
+    if (const auto stream = Translations_tb->createBlobStream(QStringLiteral("AyaTransPick"))) {
+        if (auto picture = zelan::ui::decodeJpeg(stream->readAll())) {
+            Image2->setPicture(std::move(*picture));
+            // The scrolled area takes the picture's height (and the box's width), so a tall
+            // picture scrolls vertically and nothing scrolls sideways.
+            ScrollBox1->widget()->resize(ScrollBox1->viewport()->width(),
+                                         std::max(ScrollBox1->viewport()->height(), Image2->y() + Image2->height()));
+            Image2->update();
+        }
+    }
+}
+
+void Truvo_frm::langNames_cbChange(int item) {
+    if (item < 0 || size_t(item) >= langEntries.size())
+        return;
+    Translations_tb->setFiltered(true);
+    const TLang_telawa& entry = langEntries[size_t(item)];
+    reciterNumber = entry.telawaBy;
+    Translations_tb->setFilter(zelan::data::filters::language(entry.langNum));
+    Translations_tb->first();
+    Translations_tbAfterScroll();
+}

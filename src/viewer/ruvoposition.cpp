@@ -1,0 +1,370 @@
+// The reading position of the main window (sura, aya, page, half) and every way the user moves
+// it: the sura list, the aya box and its spinner, the four sura buttons, the two half buttons
+// and the page box.
+
+#include "ruvo.h"
+
+#include "ayacount.h"
+#include "components.h"
+#include "errormsg.h"
+#include "interfacelanguage.h"
+#include "picturedecoding.h"
+#include "imagecontrol.h"
+#include "picturelist.h"
+#include "updown.h"
+
+#include <QEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QProxyStyle>
+#include <QSlider>
+#include <QTimer>
+
+namespace {
+
+// The aya range of a sura: 1 to 7 for sura 1, 0 (the opening formula) to its count otherwise.
+int lowestAya(int sora) { return zelan::data::firstAya(sora); }
+int highestAya(int sora) { return zelan::data::ayaCount(sora); }
+
+} // namespace
+
+// A style for the page box that can hide its text caret while the box keeps the focus, so the
+// user still types into it.
+class CaretStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    bool hidden = false;
+    int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
+        if (metric == PM_TextCursorWidth && hidden)
+            return 0;
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+};
+
+void Truvo_frm::connectHandlers() {
+    using zelan::ui::ImageControl;
+    PaintBox1->installEventFilter(this);
+    pageNum_ed->installEventFilter(this);
+    m_caretStyle = new CaretStyle;
+    m_caretStyle->setParent(pageNum_ed);
+    pageNum_ed->setStyle(m_caretStyle);
+
+    connect(Timer1, &QTimer::timeout, this, &Truvo_frm::Timer1Timer);
+    sora_cb->setDrawItem([this](QPainter& p, int index, const QRect& rect) { sora_cbDrawItem(p, index, rect); });
+    telawaBy_cb->setDrawItem([this](QPainter& p, int index, const QRect& rect) { telawaBy_cbDrawItem(p, index, rect); });
+    connect(close_bt, &ImageControl::clicked, this, &Truvo_frm::close_btClick);
+    connect(sora_cb, &QComboBox::activated, this, &Truvo_frm::sora_cbChange);
+    connect(telawaBy_cb, &QComboBox::activated, this, &Truvo_frm::telawaBy_cbChange);
+    connect(langNames_cb, &QComboBox::activated, this, &Truvo_frm::langNames_cbChange);
+    connect(aya_ud, &zelan::ui::UpDown::clicked, this, &Truvo_frm::aya_udClick);
+    connect(aya_ed, &QLineEdit::textChanged, this, &Truvo_frm::aya_edChange);
+    connect(pageNum_ed, &QLineEdit::textChanged, this, &Truvo_frm::pageNum_edChange);
+    connect(firstSora_bt_im, &ImageControl::clicked, this, &Truvo_frm::firstSora_bt_imClick);
+    connect(prevSora_bt_im, &ImageControl::clicked, this, &Truvo_frm::prevSora_bt_imClick);
+    connect(nextSora_bt_im, &ImageControl::clicked, this, &Truvo_frm::nextSora_bt_imClick);
+    connect(lastSora_bt_im, &ImageControl::clicked, this, &Truvo_frm::lastSora_bt_imClick);
+    connect(nextHalf_im, &ImageControl::clicked, this, &Truvo_frm::nextHalf_imClick);
+    connect(prevHalf_im, &ImageControl::clicked, this, &Truvo_frm::prevHalf_imClick);
+    connect(TrackBar1, &QSlider::valueChanged, this, &Truvo_frm::TrackBar1Change);
+    connect(color_bt_im, &ImageControl::clicked, this, &Truvo_frm::color_bt_imClick);
+}
+
+bool Truvo_frm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == PaintBox1) {
+        if (event->type() == QEvent::Paint) {
+            pageBoxPaintEvent();
+            return true;
+        }
+        if (event->type() == QEvent::MouseButtonPress) {
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            const QPoint at = mouse->position().toPoint();
+            PaintBox1MouseDown(mouse->button(), at.x(), at.y());
+        }
+    } else if (watched == pageNum_ed) {
+        if (event->type() == QEvent::FocusIn)
+            pageNum_edEnter();
+        else if (event->type() == QEvent::MouseButtonPress)
+            pageNum_edClick();
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+bool Truvo_frm::isValidInteger(const QString& text) {
+    bool ok = false;
+    text.toInt(&ok, 10);
+    if (!ok)
+        showErrorPopup(this, pictureLibrary);
+    return ok;
+}
+
+void Truvo_frm::stopPlayingRecitation() {
+    if (audioPlayer && audioPlayer->getMode() == AyaPlayer::kPlaying)
+        audioPlayer->close();
+}
+
+// ---- The position ------------------------------------------------------------------------
+
+void Truvo_frm::setSora(int sora) {
+    currentSora = sora;
+    sora_cb->setCurrentIndex(sora == 1 ? 0 : sora - 77);
+    const int lowest = lowestAya(sora);
+    const int highest = highestAya(sora);
+    for (zelan::ui::UpDown* spinner : {aya_ud, fromAya_ud, toAya_ud})
+        spinner->setRange(lowest, highest);
+    showSoraTitle(sora);
+}
+
+void Truvo_frm::setAya(int aya) {
+    currentAya = aya;
+    if (aya == -1)
+        return;
+    {
+        const QSignalBlocker detached(aya_ed);
+        aya_ud->setPosition(aya);
+        showAyaNumber(aya);
+    }
+    if (pageTurnInProgress)
+        return;
+    // The page half of the aya's first row. Comparing the page as well as the half matters for
+    // an aya on the same half number of another page (typed into the aya box, or the first aya
+    // of a range on a later pass): the half on show must change then too.
+    runQuery(*halfNum_qr, {{"soranum", currentSora}, {"ayaNum", aya}});
+    const int half = halfNum_qr->fieldByName(QStringLiteral("halfNum")).asInteger();
+    const int page = halfNum_qr->fieldByName(QStringLiteral("pageNum")).asInteger();
+    if ((half != currentHalf || page != currentPage) && currentSora != 1)
+        showAyaPage();
+    PaintBox1Paint();
+}
+
+void Truvo_frm::setHalf(int half) {
+    currentHalf = half;
+    if (currentSora != 1)
+        PaintBox1Paint();
+}
+
+void Truvo_frm::showAyaNumber(int aya) {
+    aya_ed->setText(QString::number(aya));
+    aya_ed->setVisible(aya != 0);
+}
+
+void Truvo_frm::showAyaPage() {
+    runQuery(*page_half_qr, {{"soranum", currentSora}, {"ayanum", currentAya}});
+    currentPage = page_half_qr->fieldByName(QStringLiteral("pageNum")).asInteger();
+    setHalf(page_half_qr->fieldByName(QStringLiteral("halfNum")).asInteger());
+    loadHalfPicture();
+    PaintBox1Paint();
+    PaintBox1->repaint();
+    showPageNumbers();
+}
+
+void Truvo_frm::loadHalfPicture() {
+    pagesPich_tb->setFilter(zelan::data::filters::pageHalf(currentPage, currentHalf));
+    // No row, empty or damaged data: the previous picture stays, and nothing is reported.
+    if (const auto stream = pagesPich_tb->createBlobStream(QStringLiteral("PagePich"))) {
+        if (auto picture = zelan::ui::decodeJpeg(stream->readAll()))
+            pagePicture = std::move(*picture);
+    }
+}
+
+void Truvo_frm::showPageNumbers() {
+    runQuery(*pageNum2_qr, {{"soranum", currentSora}, {"ayanum", currentAya}});
+    pageNum_lb->setText(pageNum2_qr->fieldByName(QStringLiteral("pagenum")).asString());
+    pageNum_ed->setText(QString::number(currentPage));
+}
+
+void Truvo_frm::goToPage(int page) {
+    currentPage = page;
+    setHalf(1);
+    pageTurnInProgress = true;
+    runQuery(*sora_aya_qr, {{"pagenum", page}, {"halfnum", 1}});
+    setSora(sora_aya_qr->fieldByName(QStringLiteral("soraNum")).asInteger());
+    setAya(sora_aya_qr->fieldByName(QStringLiteral("ayaNum")).asInteger());
+    if (currentAya < 0)
+        setAya(0);
+    loadHalfPicture();
+    PaintBox1Paint();
+    PaintBox1->repaint();
+    pageTurnInProgress = false;
+}
+
+// ---- Sura list, aya box and spinner -----------------------------------------------------
+
+void Truvo_frm::sora_cbChange(int entry) {
+    stopPlayingRecitation();
+    // The aya is set before the sura: the page lookup inside this setAya uses the previous
+    // sura, and showAyaPage below then shows the right half.
+    const int sora = soraOfEntry(entry);
+    setAya(entry == 0 ? 1 : 0);
+    for (zelan::ui::UpDown* spinner : {aya_ud, fromAya_ud, toAya_ud})
+        spinner->setMinimum(lowestAya(sora));
+    setSora(sora);
+    for (zelan::ui::UpDown* spinner : {aya_ud, fromAya_ud, toAya_ud})
+        spinner->setMaximum(highestAya(sora));
+    aya_ud->setPosition(aya_ud->minimum());
+    showAyaNumber(aya_ud->position());
+    showAyaPage();
+}
+
+void Truvo_frm::aya_udClick() {
+    int position = aya_ud->position();
+    // The spinner's bottom does not select the opening formula.
+    if (position == 0)
+        return;
+    stopPlayingRecitation();
+    const int count = highestAya(currentSora);
+    if (position > count) {
+        aya_ud->setPosition(count);
+        position = count;
+    }
+    showAyaNumber(position);
+    setAya(position);
+}
+
+void Truvo_frm::aya_edChange() {
+    if (!isValidInteger(aya_ed->text()))
+        return;
+    int value = aya_ed->text().toInt();
+    aya_ed->setVisible(value != 0);
+    const int count = highestAya(currentSora);
+    if (value > count) {
+        const QSignalBlocker detached(aya_ed);
+        showAyaNumber(count);
+        value = count;
+    }
+    aya_ud->setPosition(value);
+    stopPlayingRecitation();
+    setAya(aya_ud->position());
+}
+
+// ---- Sura buttons ----------------------------------------------------------------------------
+
+void Truvo_frm::firstSora_bt_imClick() {
+    stopPlayingRecitation();
+    setSora(1);
+    setAya(1);
+    showAyaPage();
+}
+
+void Truvo_frm::prevSora_bt_imClick() {
+    stopPlayingRecitation();
+    if (currentSora == 1)
+        return;
+    if (currentSora == 78) {
+        setSora(1);
+        setAya(1);
+    } else {
+        setSora(currentSora - 1);
+        setAya(0);
+    }
+    showAyaPage();
+}
+
+void Truvo_frm::nextSora_bt_imClick() {
+    stopPlayingRecitation();
+    if (currentSora == 114) {
+        setSora(1);
+        setAya(1);
+    } else {
+        setSora(currentSora == 1 ? 78 : currentSora + 1);
+        setAya(0);
+    }
+    showAyaPage();
+}
+
+void Truvo_frm::lastSora_bt_imClick() {
+    stopPlayingRecitation();
+    setSora(114);
+    setAya(0);
+    showAyaPage();
+}
+
+// ---- Half buttons --------------------------------------------------------------------------
+
+void Truvo_frm::turnHalf(zelan::tables::Query& query, bool forward) {
+    pageTurnInProgress = true;
+    if (audioPlayer) {
+        const int mode = audioPlayer->getMode();
+        if (mode == AyaPlayer::kOpen || mode == AyaPlayer::kPlaying)
+            audioPlayer->close();
+    }
+    // From the lowest page of the current aya and, on it, its higher half.
+    runQuery(query, {{"soranum", currentSora}, {"ayanum", currentAya}});
+    currentPage = query.fieldByName(QStringLiteral("pageNum")).asInteger();
+    setHalf(query.fieldByName(QStringLiteral("halfNum")).asInteger());
+    if (forward) {
+        if (currentHalf == 1 && currentSora != 1) {
+            setHalf(2);
+        } else if (currentSora == 1) {
+            currentPage = 2;
+            setHalf(1);
+        } else {
+            ++currentPage;
+            setHalf(1);
+        }
+    } else {
+        if (currentHalf == 2) {
+            setHalf(1);
+        } else if (currentPage == 2) {
+            currentPage = 1;
+            setHalf(1);
+        } else {
+            --currentPage;
+            setHalf(2);
+        }
+    }
+    // The lowest sura on the half and its lowest aya; a line of no aya gives the opening.
+    runQuery(*sora_aya_qr, {{"pagenum", currentPage}, {"halfnum", currentHalf}});
+    setSora(sora_aya_qr->fieldByName(QStringLiteral("soraNum")).asInteger());
+    setAya(sora_aya_qr->fieldByName(QStringLiteral("ayaNum")).asInteger());
+    if (currentAya < 0)
+        setAya(0);
+    loadHalfPicture();
+    PaintBox1Paint();
+    pageTurnInProgress = false;
+    showPageNumbers();
+}
+
+void Truvo_frm::nextHalf_imClick() {
+    if (currentSora == 1)
+        return;
+    turnHalf(*page_half_ex2_qr, false);
+}
+
+void Truvo_frm::prevHalf_imClick() {
+    if (currentPage == 24 && currentHalf == 2)
+        return;
+    turnHalf(*page_half_ex_qr, true);
+}
+
+// ---- Page box ------------------------------------------------------------------------------
+
+void Truvo_frm::pageNum_edChange() {
+    stopPlayingRecitation();
+    const QString text = pageNum_ed->text();
+    if (!isValidInteger(text))
+        return;
+    if (!pageNum_ed->isModified())
+        return;
+    if (text.isEmpty() || text.size() > 5)
+        return;
+    const int page = text.toInt();
+    if (page < 1 || page > 24)
+        return;
+    goToPage(page);
+    m_caretStyle->hidden = true;
+    pageNum_ed->update();
+}
+
+void Truvo_frm::pageNum_edEnter() {
+    m_caretStyle->hidden = false;
+    pageNum_ed->update();
+}
+
+void Truvo_frm::pageNum_edClick() {
+    pageNum_edEnter();
+}
+
+bool Truvo_frm::pageNumCaretShown() const {
+    return !m_caretStyle->hidden;
+}
