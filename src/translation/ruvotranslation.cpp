@@ -20,10 +20,9 @@ void Truvo_frm::Translations_tbAfterScroll() {
     if (const auto stream = Translations_tb->createBlobStream(QStringLiteral("AyaTransPick"))) {
         if (auto picture = zelan::ui::decodeJpeg(stream->readAll())) {
             Image2->setPicture(std::move(*picture));
-            // The scrolled area takes the picture's height (and the box's width), so a tall
-            // picture scrolls vertically and nothing scrolls sideways.
-            ScrollBox1->widget()->resize(ScrollBox1->viewport()->width(),
-                                         std::max(ScrollBox1->viewport()->height(), Image2->y() + Image2->height()));
+            // The scrolled area keeps the box's width and takes at least the picture's height, so
+            // a tall picture scrolls vertically and nothing scrolls sideways.
+            ScrollBox1->widget()->setMinimumHeight(Image2->y() + Image2->height());
             Image2->update();
         }
     }

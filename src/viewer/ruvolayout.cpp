@@ -216,7 +216,7 @@ void Truvo_frm::buildDesign() {
     ScrollBox1->setFrameShape(QFrame::NoFrame);
     ScrollBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     ScrollBox1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    ScrollBox1->setWidgetResizable(false);
+    ScrollBox1->setWidgetResizable(true);
     QPalette cream = ScrollBox1->palette();
     cream.setColor(QPalette::Window, QColor(255, 255, 237));
     ScrollBox1->setPalette(cream);

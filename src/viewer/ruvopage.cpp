@@ -137,8 +137,6 @@ void Truvo_frm::color_bt_imClick() {
     if (zelan::ui::showModal(&dialog) == QDialog::Accepted) {
         lastDialogColour() = dialog.selectedColor();
         highlightColor = fromColor(dialog.selectedColor());
-    } else {
-        lastDialogColour() = dialog.currentColor();
     }
     PaintBox1Paint();
 }
