@@ -12,14 +12,23 @@
 #include <QIODevice>
 #include <QScrollArea>
 
+#include <array>
+
 void Truvo_frm::Translations_tbAfterScroll() {
     // No record for the aya: the picture shown before stays.
     if (Translations_tb->eof())
+        return;
+    // Every mark of the aya moves the table onto the same record again; its picture is the
+    // one on show already, so it is not decoded anew.
+    const auto field = [&](const char* name) { return Translations_tb->fieldByName(QString::fromLatin1(name)).asInteger(); };
+    const std::array<int, 3> record = {field("SoraNum"), field("AyaNum"), field("LangNum")};
+    if (record == m_shownTranslation && !Image2->picture().isNull())
         return;
     // A picture that does not decode is passed over; Image2 keeps the one before.
     if (const auto stream = Translations_tb->createBlobStream(QStringLiteral("AyaTransPick"))) {
         if (auto picture = zelan::ui::decodeJpeg(stream->readAll())) {
             Image2->setPicture(std::move(*picture));
+            m_shownTranslation = record;
             // The scrolled area keeps the box's width and takes at least the picture's height, so
             // a tall picture scrolls vertically and nothing scrolls sideways.
             ScrollBox1->widget()->setMinimumHeight(Image2->y() + Image2->height());

@@ -314,6 +314,8 @@ private:
     // The last error of a paint that the system asked for, reported once after that paint.
     QString m_paintError;
     class CaretStyle* m_caretStyle = nullptr;
+    // The translation record whose picture Image2 shows (sura, aya, language).
+    std::array<int, 3> m_shownTranslation{-1, -1, -1};
 };
 
 // The main reading window while it exists; null otherwise.

@@ -259,6 +259,27 @@ private slots:
         }
     }
 
+    // An engine error while the system has the box painted is reported after the paint, and
+    // once: closing the message box paints the box again, which must not report it anew.
+    void paintErrorReportedOnceAfterThePaint() {
+        Truvo_frm& w = *m_window;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QCoreApplication::processEvents();
+        m_messages.clear();
+        w.ayaLines_qr->setSql({QStringLiteral("select nothing from nowhere")});
+        zelan::ui::setMessageHook([&](const QString& text, const QString&, zelan::ui::MessageKind) {
+            m_messages << text;
+            w.PaintBox1->repaint(); // closing the box has the page box painted again
+        });
+        for (int i = 0; i < 3; ++i) {
+            w.PaintBox1->repaint();
+            QCoreApplication::processEvents();
+        }
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY2(m_messages.first().contains(QStringLiteral("nowhere")), qPrintable(m_messages.first()));
+    }
+
     // Sura 1 shows 207 in both headings; the others the part title 206 and 206 + sura.
     void headings_data() {
         QTest::addColumn<int>("sora");
