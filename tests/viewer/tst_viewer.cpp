@@ -7,6 +7,7 @@
 #include "messages.h"
 #include "picturelist.h"
 #include "ruvo.h"
+#include "query.h"
 #include "table.h"
 #include "updown.h"
 
@@ -17,7 +18,9 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QRegion>
 #include <QScrollArea>
+#include <QSlider>
 #include <QTest>
 #include <QTimer>
 
@@ -317,6 +320,52 @@ private slots:
         QCOMPARE(pictures(), ids(493, 490, 533, 526));
         window.showIdlePictures();
         QCOMPARE(pictures(), ids(493, 490, 530, 526));
+    }
+
+    // On the real pages the ink of the current aya turns red inside its bands and nowhere
+    // else, at factor 60 and more of it at 100; another colour takes the mark's place.
+    void markOnRealPages() {
+        languageCode = zelan::ui::kArabic;
+        Truvo_frm window(nullptr);
+        window.show();
+        window.setSora(80);
+        window.setAya(5);
+        QCOMPARE(window.currentSora, 80);
+        QRegion bands;
+        auto& rows = *window.ayaLines_qr;
+        for (rows.first(); !rows.eof(); rows.next()) {
+            const auto f = [&](const char* n) { return rows.fieldByName(QString::fromLatin1(n)).asInteger(); };
+            bands += window.ayaLineRect(f("x1aya"), f("x2aya"), f("pagenum"), f("halfnum"), f("soranum"),
+                                        f("ylinefromtop"));
+        }
+        QVERIFY(!bands.isEmpty());
+        const auto marked = [&](QRgb colour, bool inside) {
+            int n = 0;
+            const QImage& canvas = window.pageBoxCanvas();
+            for (int y = 0; y < canvas.height(); ++y)
+                for (int x = 0; x < canvas.width(); ++x)
+                    if ((canvas.pixel(x, y) | 0xFF000000) == colour && bands.contains(QPoint(x, y)) == inside)
+                        ++n;
+            return n;
+        };
+        const QString shots = qEnvironmentVariable("ZELAN_VIEWER_SCREENSHOTS");
+        const auto shot = [&](const char* name) {
+            if (!shots.isEmpty())
+                window.grab().save(shots + QLatin1Char('/') + QLatin1String(name));
+        };
+        const int at60 = marked(qRgb(255, 0, 0), true);
+        QVERIFY(at60 > 200);
+        QCOMPARE(marked(qRgb(255, 0, 0), false), 0);
+        shot("mark_60.png");
+        window.TrackBar1->setValue(100);
+        QVERIFY(marked(qRgb(255, 0, 0), true) > at60);
+        QCOMPARE(marked(qRgb(255, 0, 0), false), 0);
+        shot("mark_100.png");
+        window.highlightColor = 0x00C06000; // a blue
+        window.PaintBox1Paint();
+        QCOMPARE(marked(qRgb(255, 0, 0), true), 0);
+        QVERIFY(marked(qRgb(0, 0x60, 0xC0), true) > at60);
+        shot("mark_blue.png");
     }
 
     // Without its picture library the window says which file is missing and ends the program.
