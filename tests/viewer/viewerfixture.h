@@ -9,9 +9,11 @@
 //   page 2 half 1   sura 78: a title line (aya -1, y 30), aya 0 (y 60), aya 1 over three lines
 //                   (y 90, 120, 150), ayas 2 and 3 sharing the line at y 180
 //   page 2 half 2   sura 78: aya 3 continued (y 40, the sura's first line on this half), aya 4 (y 80)
-//   page 3 half 1   sura 79: aya -1 (y 30), aya 0 (y 60), aya 1 (y 90)
+//   page 3 half 1   sura 78: aya 5 (y 20, its last line); sura 79: aya -1 (y 30), aya 0 (y 60),
+//                   aya 1 (y 90)
 //   page 4 half 1   sura 80: aya -1 (y 30), aya 0 (y 60), aya 1 (y 90)
 //   page 20 half 1  sura 97: aya 0 (y 60), ayas 1..5 (y 90 + 30 x (aya - 1))
+//   page 23 half 2  sura 112: aya -1 (y 30), aya 0 (y 60), aya 1 (y 90)
 //   page 24 half 1  sura 113: aya -1 (y 30), aya 0 (y 60), aya 1 (y 90)
 //   page 24 half 2  sura 114: aya -1 (y 30), aya 0 (y 60), aya 1 (y 90)
 // Every line row spans x 10..400 unless the row says otherwise (see lineRows()).
@@ -53,10 +55,12 @@ inline const std::vector<LineRow>& lineRows() {
         r.push_back({2, 1, 78, 3, 180, 10, 249});
         r.push_back({2, 2, 78, 3, 40, 300, 400});
         r.push_back({2, 2, 78, 4, 80, 10, 400});
-        for (const auto& [page, sora] : {std::pair{3, 79}, std::pair{4, 80}, std::pair{24, 113}}) {
-            r.push_back({page, 1, sora, -1, 30, 10, 400});
-            r.push_back({page, 1, sora, 0, 60, 100, 300});
-            r.push_back({page, 1, sora, 1, 90, 10, 400});
+        r.push_back({3, 1, 78, 5, 20, 10, 400});
+        for (const auto& [page, half, sora] :
+             {std::tuple{3, 1, 79}, std::tuple{4, 1, 80}, std::tuple{23, 2, 112}, std::tuple{24, 1, 113}}) {
+            r.push_back({page, half, sora, -1, 30, 10, 400});
+            r.push_back({page, half, sora, 0, 60, 100, 300});
+            r.push_back({page, half, sora, 1, 90, 10, 400});
         }
         r.push_back({20, 1, 97, 0, 60, 100, 300});
         for (int aya = 1; aya <= 5; ++aya)
@@ -71,7 +75,7 @@ inline const std::vector<LineRow>& lineRows() {
 
 // The page halves that have a picture.
 inline std::vector<std::pair<int, int>> pageHalves() {
-    return {{1, 1}, {2, 1}, {2, 2}, {3, 1}, {4, 1}, {20, 1}, {24, 1}, {24, 2}};
+    return {{1, 1}, {2, 1}, {2, 2}, {3, 1}, {4, 1}, {20, 1}, {23, 2}, {24, 1}, {24, 2}};
 }
 
 // The solid colour of a page half's picture; pages tell themselves apart by red and green.
