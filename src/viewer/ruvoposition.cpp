@@ -247,9 +247,10 @@ void Truvo_frm::firstSora_bt_imClick() {
 }
 
 void Truvo_frm::prevSora_bt_imClick() {
-    stopPlayingRecitation();
+    // At the first sura nothing happens at all: the recitation goes on too.
     if (currentSora == 1)
         return;
+    stopPlayingRecitation();
     if (currentSora == 78) {
         setSora(1);
         setAya(1);

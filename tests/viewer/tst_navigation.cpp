@@ -372,6 +372,8 @@ private slots:
         }
         QTest::addRow("sura button, open") << "sura button" << AyaPlayer::kOpen << 0;
         QTest::addRow("half button, open") << "half button" << AyaPlayer::kOpen << 1;
+        // At the first sura the back button does nothing at all, the recitation included.
+        QTest::addRow("back at sura 1, playing") << "back at sura 1" << AyaPlayer::kPlaying << 0;
     }
     void stopsPlayingRecitation() {
         QFETCH(QString, action);
@@ -385,6 +387,13 @@ private slots:
         if (action == QStringLiteral("sura button")) {
             w.nextSora_bt_imClick();
             QCOMPARE(w.currentSora, 80);
+        } else if (action == QStringLiteral("back at sura 1")) {
+            m_player->mode = AyaPlayer::kNotReady;
+            w.firstSora_bt_imClick();
+            m_player->mode = mode;
+            m_player->closes = 0;
+            w.prevSora_bt_imClick();
+            QCOMPARE(w.currentSora, 1);
         } else if (action == QStringLiteral("page box")) {
             QTest::keyClicks(w.pageNum_ed, QStringLiteral("2"));
             QCOMPARE(w.currentPage, 2);
