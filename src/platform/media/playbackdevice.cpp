@@ -1,0 +1,233 @@
+#include "playbackdevice.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace zelan::media {
+
+QEvent::Type CompletionEvent::eventType() {
+    static const QEvent::Type type = QEvent::Type(QEvent::registerEventType());
+    return type;
+}
+
+PlaybackDevice::PlaybackDevice() = default;
+
+PlaybackDevice::~PlaybackDevice() {
+    // Outputs first: they may refer to this device from their callbacks.
+    for (auto& [id, channel] : m_channels)
+        channel.output.reset();
+    m_retired.clear();
+}
+
+PlaybackDevice::Channel* PlaybackDevice::find(std::uint32_t deviceId) {
+    const auto it = m_channels.find(deviceId);
+    return it == m_channels.end() ? nullptr : &it->second;
+}
+
+std::int64_t PlaybackDevice::currentFrame(const Channel& channel) const {
+    if (channel.output && channel.mode == Playing)
+        return std::clamp<std::int64_t>(channel.output->heardFrame(), 0, channel.sound->frames);
+    return channel.frame;
+}
+
+std::uint32_t PlaybackDevice::fail(std::uint32_t code, const QString& path, const QString& detail) {
+    m_errorFiles.insert(code, {path, detail});
+    return code;
+}
+
+QString PlaybackDevice::errorText(std::uint32_t code) const {
+    const auto file = m_errorFiles.value(code);
+    return errorTextFor(code, file.first, file.second);
+}
+
+std::shared_ptr<const DecodedSound> PlaybackDevice::load(const QString& path, std::uint32_t* error,
+                                                         QString* detail) {
+    auto sound = decodeSoundFile(path, error, detail);
+    if (!sound)
+        return nullptr;
+    return std::make_shared<const DecodedSound>(std::move(*sound));
+}
+
+std::uint32_t PlaybackDevice::open(const QString& path, std::uint32_t* deviceId) {
+    std::uint32_t error = 0;
+    QString detail;
+    auto sound = load(path, &error, &detail);
+    if (!sound)
+        return fail(error, path, detail);
+    // Ids are never reused, so a stale id can never reach a file opened later.
+    const std::uint32_t id = m_nextId++;
+    Channel& channel = m_channels[id];
+    channel.path = path;
+    channel.sound = std::move(sound);
+    if (deviceId)
+        *deviceId = id;
+    return 0;
+}
+
+std::uint32_t PlaybackDevice::statusLength(std::uint32_t deviceId, std::uint32_t* milliseconds) {
+    Channel* channel = find(deviceId);
+    if (!channel)
+        return fail(InvalidDeviceId, {});
+    *milliseconds = channel->sound->lengthMs();
+    return 0;
+}
+
+std::uint32_t PlaybackDevice::statusMode(std::uint32_t deviceId, std::uint32_t* mode) {
+    Channel* channel = find(deviceId);
+    if (!channel)
+        return fail(InvalidDeviceId, {});
+    *mode = channel->mode;
+    return 0;
+}
+
+std::uint32_t PlaybackDevice::statusPosition(std::uint32_t deviceId, std::uint32_t* milliseconds) {
+    Channel* channel = find(deviceId);
+    if (!channel)
+        return fail(InvalidDeviceId, {});
+    const DecodedSound& sound = *channel->sound;
+    // At the end, exactly the length (the frames-to-ms rounding of both must agree).
+    const std::int64_t frame = currentFrame(*channel);
+    *milliseconds = frame >= sound.frames ? sound.lengthMs() : std::uint32_t(frame * 1000 / sound.sampleRate);
+    return 0;
+}
+
+void PlaybackDevice::notify(const QPointer<QObject>& receiver, int value, std::uint32_t deviceId) {
+    if (receiver)
+        QCoreApplication::postEvent(receiver.data(), new CompletionEvent(value, deviceId));
+}
+
+void PlaybackDevice::endPending(Channel& channel, int value, std::uint32_t deviceId) {
+    if (!channel.hasPending)
+        return;
+    channel.hasPending = false;
+    notify(channel.pending, value, deviceId);
+    channel.pending.clear();
+}
+
+void PlaybackDevice::retire(std::unique_ptr<Output> output) {
+    if (!output)
+        return;
+    output->pause(); // silent from now on, until it is deleted
+    m_retired.push_back(std::move(output));
+    if (m_retired.size() == 1)
+        QTimer::singleShot(0, &m_context, [this] { m_retired.clear(); });
+}
+
+std::uint32_t PlaybackDevice::play(std::uint32_t deviceId, QObject* receiver) {
+    Channel* channel = find(deviceId);
+    if (!channel)
+        return fail(InvalidDeviceId, {});
+    endPending(*channel, Superseded, deviceId);
+    channel->lastReceiver = receiver;
+
+    if (!channel->atEnd && !channel->output && channel->frame >= channel->sound->frames) {
+        channel->atEnd = true;
+        channel->frame = channel->sound->frames;
+    }
+    if (channel->atEnd) {
+        // From the end: it completes again at once.
+        channel->mode = Playing;
+        notify(channel->lastReceiver, Successful, deviceId);
+        return 0;
+    }
+    if (!channel->output) {
+        QString detail;
+        channel->output = startOutput(deviceId, channel->sound, channel->frame, &detail);
+        if (!channel->output) {
+            channel->mode = Stopped;
+            return fail(NoSoundOutput, channel->path, detail);
+        }
+    } else if (channel->mode == Paused) {
+        channel->output->resume();
+    }
+    channel->mode = Playing;
+    channel->pending = receiver;
+    channel->hasPending = true;
+    return 0;
+}
+
+std::uint32_t PlaybackDevice::pause(std::uint32_t deviceId) {
+    Channel* channel = find(deviceId);
+    if (!channel)
+        return fail(InvalidDeviceId, {});
+    if (channel->mode != Playing)
+        return 0;
+    if (channel->output) {
+        channel->frame = currentFrame(*channel);
+        channel->output->pause();
+    }
+    channel->mode = Paused;
+    return 0;
+}
+
+std::uint32_t PlaybackDevice::resume(std::uint32_t deviceId) {
+    Channel* channel = find(deviceId);
+    if (!channel)
+        return fail(InvalidDeviceId, {});
+    if (channel->mode != Paused)
+        return 0;
+    channel->mode = Playing;
+    if (channel->atEnd)
+        notify(channel->lastReceiver, Successful, deviceId);
+    else if (channel->output)
+        channel->output->resume();
+    return 0;
+}
+
+std::uint32_t PlaybackDevice::stop(std::uint32_t deviceId) {
+    Channel* channel = find(deviceId);
+    if (!channel)
+        return fail(InvalidDeviceId, {});
+    endPending(*channel, Aborted, deviceId);
+    retire(std::move(channel->output));
+    channel->frame = 0;
+    channel->atEnd = false;
+    channel->mode = Stopped;
+    return 0;
+}
+
+std::uint32_t PlaybackDevice::close(std::uint32_t deviceId) {
+    Channel* channel = find(deviceId);
+    if (!channel)
+        return fail(InvalidDeviceId, {});
+    endPending(*channel, Aborted, deviceId);
+    retire(std::move(channel->output));
+    m_channels.erase(deviceId);
+    return 0;
+}
+
+void PlaybackDevice::outputReachedEnd(std::uint32_t deviceId) {
+    Channel* channel = find(deviceId);
+    if (!channel || !channel->output || channel->mode != Playing)
+        return;
+    retire(std::move(channel->output));
+    channel->frame = channel->sound->frames;
+    channel->atEnd = true;
+    endPending(*channel, Successful, deviceId);
+}
+
+void PlaybackDevice::outputFailed(std::uint32_t deviceId, const QString& detail) {
+    Channel* channel = find(deviceId);
+    if (!channel || !channel->output)
+        return;
+    channel->frame = 0;
+    retire(std::move(channel->output));
+    channel->atEnd = false;
+    channel->mode = Stopped;
+    fail(NoSoundOutput, channel->path, detail);
+    endPending(*channel, Failure, deviceId);
+}
+
+void PlaybackDevice::completeReachedEnds() {
+    std::vector<std::uint32_t> ended;
+    for (const auto& [id, channel] : m_channels) {
+        if (channel.output && channel.mode == Playing && channel.output->reachedEnd())
+            ended.push_back(id);
+    }
+    for (std::uint32_t id : ended)
+        outputReachedEnd(id);
+}
+
+} // namespace zelan::media
