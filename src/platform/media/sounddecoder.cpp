@@ -112,9 +112,12 @@ std::optional<DecodedSound> decodeMp3(const QByteArray& bytes, std::uint32_t* er
     sound.channels = channels;
     const qint64 bytesPerFrame = 2 * channels;
     const qint64 maxBytes = qint64(maxSoundSeconds) * rate * bytesPerFrame;
-    // The length the header promises, when it tells one: reserve once instead of growing.
+    // The length the header promises, when it tells one: reserve once instead of growing. A
+    // damaged header may promise far more than the data holds, so never more than the data
+    // could decode to at a generous compression ratio.
     const off_t promised = mpg123_length(mh.get());
-    if (promised > 0 && qint64(promised) * bytesPerFrame <= maxBytes)
+    const qint64 plausibleBytes = std::min<qint64>(maxBytes, bytes.size() * 32);
+    if (promised > 0 && qint64(promised) * bytesPerFrame <= plausibleBytes)
         sound.pcm.reserve(qsizetype(promised * bytesPerFrame));
 
     unsigned char buffer[16384];
@@ -271,6 +274,11 @@ std::optional<DecodedSound> decodeSoundFile(const QString& path, std::uint32_t* 
     }
     if (info.isDir()) {
         setFailure(error, detail, IsFolder);
+        return std::nullopt;
+    }
+    if (!info.isFile()) {
+        // A device or a pipe could block the program or never end.
+        setFailure(error, detail, ReadFailed, QStringLiteral("it is not a regular file"));
         return std::nullopt;
     }
     const SoundType type = soundTypeForPath(path);

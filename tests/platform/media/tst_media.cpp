@@ -108,6 +108,8 @@ private slots:
                                           << std::uint32_t(Damaged) << "damaged";
         QTest::addRow("text as wav") << "notes.wav" << QByteArray("plain text") << std::uint32_t(NotSoundFile)
                                      << "not a sound file";
+        QTest::addRow("not a regular file") << "/dev/null" << QByteArray("<none>") << std::uint32_t(ReadFailed)
+                                            << "not a regular file";
         QTest::addRow("other extension") << "sound.ogg" << QByteArray("OggS") << std::uint32_t(UnsupportedType)
                                          << "only MP3 and WAV";
     }
@@ -116,7 +118,7 @@ private slots:
         QFETCH(QByteArray, content);
         QFETCH(std::uint32_t, code);
         QFETCH(QString, textPart);
-        const QString file = path(QStringLiteral("errors/") + name);
+        const QString file = name.startsWith(QLatin1Char('/')) ? name : path(QStringLiteral("errors/") + name);
         QDir().mkpath(path(QStringLiteral("errors")));
         if (content == "<dir>")
             QVERIFY(QDir().mkpath(file));
