@@ -1,11 +1,13 @@
-// The recitation side of the main window: which recording plays for an aya, and the check of
-// the repetition settings before a single aya plays in range mode.
+// The recitation side of the main window: which recording plays for an aya, the check of the
+// repetition settings before a single aya plays in range mode, and locking those settings.
 
 #include "ruvo.h"
 
 #include "messages.h"
+#include "updown.h"
 
 #include <QDir>
+#include <QFrame>
 #include <QLineEdit>
 
 namespace {
@@ -34,4 +36,22 @@ void Truvo_frm::readRepeatSettings() {
     // The aya plays either way; the message only tells the user the range settings are off.
     if (!timesOk || !delayOk)
         zelan::ui::showMessage(QStringLiteral("فضلا أدخل قيم صحيحة لعدد مرات التكرار والفاصل الزمني"));
+}
+
+void Truvo_frm::lockRangeSettings() {
+    for (QWidget* panel : {fromAya_pn, toAya_pn, NoOfAyaRepeat_pn, times_pn, delay_pn})
+        panel->setEnabled(false);
+    for (QLineEdit* box : {fromAya_ed, toAya_ed, NoOfAyaRepeat_ed, times_ed, delay_ed})
+        box->setReadOnly(true);
+    for (zelan::ui::UpDown* spinner : {fromAya_ud, toAya_ud, NoOfAyaRepeat_ud, times_ud, delay_ud})
+        spinner->setEnabled(false);
+}
+
+void Truvo_frm::unlockRangeSettings() {
+    for (QWidget* panel : {fromAya_pn, toAya_pn, NoOfAyaRepeat_pn, times_pn, delay_pn})
+        panel->setEnabled(true);
+    for (QLineEdit* box : {fromAya_ed, toAya_ed, NoOfAyaRepeat_ed, times_ed, delay_ed})
+        box->setReadOnly(false);
+    for (zelan::ui::UpDown* spinner : {fromAya_ud, toAya_ud, NoOfAyaRepeat_ud, times_ud, delay_ud})
+        spinner->setEnabled(true);
 }

@@ -3,6 +3,7 @@
 
 #include "ruvo.h"
 
+#include "audioplayer.h"
 #include "ayacount.h"
 #include "components.h"
 #include "designresources.h"
@@ -12,9 +13,11 @@
 #include "messages.h"
 #include "picturedecoding.h"
 #include "picturelist.h"
+#include "platform/media/mediadevice.h"
 #include "updown.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
@@ -164,8 +167,15 @@ int Truvo_frm::soraOfEntry(int entry) {
 }
 
 void Truvo_frm::FormShow() {
-    if (!audioPlayer)
-        audioPlayer = std::make_unique<SilentPlayer>();
+    if (audioPlayer)
+        return;
+    // The player starts with the first aya of sura 1 by the first reciter open and stopped.
+    auto player = std::make_unique<TaudioPlayer>(zelan::media::systemDevice());
+    TaudioPlayer& opened = *player;
+    audioPlayer = std::move(player);
+    const QString first = QDir::currentPath() + QStringLiteral("/Translations/Sound_aya/sora1/Tivlo/Zorvik/a1.mp3");
+    if (const std::uint32_t result = opened.openFile(first))
+        opened.reportError(result);
 }
 
 void Truvo_frm::close_btClick() {

@@ -156,6 +156,20 @@ public:
     QString ayaSoundFile(int sora, int aya) const;
     // In range mode, before a single aya plays: checks the pass count and the pause.
     void readRepeatSettings();
+    void lockRangeSettings();
+    void unlockRangeSettings();
+
+    // ---- Page following during recitation (recitation/ruvopagefollow.cpp) ------------------
+    // The share of the current aya's recording after which the half turns: timedelay /
+    // totalAyaTime for a running-over aya, 0 to turn after it, -1 for no turn.
+    float getHalfTurnFraction();
+    // Step 1 turns to the following half after an aya; step 0 shows the aya's first half.
+    void turnHalf(int step);
+    // Turns to the following half while an aya plays.
+    void advanceHalf();
+    // Before a running-over aya plays from its second half, steps the display back one half.
+    void showAyaStartHalf();
+    void delayAya_tmTimer();
     std::unique_ptr<AyaPlayer> audioPlayer;
 
     // ---- Controls, named as in the window's design (ruvolayout.cpp) -----------------------
@@ -298,8 +312,10 @@ private:
     static int soraOfEntry(int entry);
     // Runs `query` with integer parameters given as (name, value) pairs.
     static void runQuery(zelan::tables::Query& query, std::initializer_list<std::pair<const char*, int>> params);
-    // The steps of a half turn shared by both half buttons, from the aya's half `query`.
-    void turnHalf(zelan::tables::Query& query, bool forward);
+    // The steps of a half step shared by both half buttons, from the aya's half `query`.
+    void stepHalf(zelan::tables::Query& query, bool forward);
+    // The last steps of every turn that follows the recitation: picture, repaint, numbers.
+    void showNewHalf();
     // Draws the canvas into the page box when the system asks it to paint.
     void pageBoxPaintEvent();
 

@@ -158,7 +158,7 @@ zelan::ui::ImageButton* Truvo_frm::buttonOf(const ImageControl* control) const {
 }
 
 int Truvo_frm::playerMode() const {
-    return 0; // no audio player yet: never playing, never paused
+    return audioPlayer ? audioPlayer->getMode() : 0;
 }
 
 void Truvo_frm::hideHoverCaptions() {

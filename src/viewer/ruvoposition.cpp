@@ -68,6 +68,7 @@ void Truvo_frm::connectHandlers() {
     connect(prevHalf_im, &ImageControl::clicked, this, &Truvo_frm::prevHalf_imClick);
     connect(TrackBar1, &QSlider::valueChanged, this, &Truvo_frm::TrackBar1Change);
     connect(color_bt_im, &ImageControl::clicked, this, &Truvo_frm::color_bt_imClick);
+    connect(delayAya_tm, &QTimer::timeout, this, &Truvo_frm::delayAya_tmTimer);
 }
 
 bool Truvo_frm::eventFilter(QObject* watched, QEvent* event) {
@@ -282,7 +283,7 @@ void Truvo_frm::lastSora_bt_imClick() {
 
 // ---- Half buttons --------------------------------------------------------------------------
 
-void Truvo_frm::turnHalf(zelan::tables::Query& query, bool forward) {
+void Truvo_frm::stepHalf(zelan::tables::Query& query, bool forward) {
     pageTurnInProgress = true;
     if (audioPlayer) {
         const int mode = audioPlayer->getMode();
@@ -329,13 +330,13 @@ void Truvo_frm::turnHalf(zelan::tables::Query& query, bool forward) {
 void Truvo_frm::nextHalf_imClick() {
     if (currentSora == 1)
         return;
-    turnHalf(*page_half_ex2_qr, false);
+    stepHalf(*page_half_ex2_qr, false);
 }
 
 void Truvo_frm::prevHalf_imClick() {
     if (currentPage == 24 && currentHalf == 2)
         return;
-    turnHalf(*page_half_ex_qr, true);
+    stepHalf(*page_half_ex_qr, true);
 }
 
 // ---- Page box ------------------------------------------------------------------------------

@@ -1,6 +1,7 @@
 #include "programfolder.h"
 #include "testmain.h"
 
+#include "audioplayer.h"
 #include "imagebutton.h"
 #include "imagecontrol.h"
 #include "interfacelanguage.h"
@@ -137,6 +138,12 @@ private slots:
             }
 
             window.show();
+            // The first show makes the player, holding sura 1's first aya by the first reciter.
+            auto* player = dynamic_cast<TaudioPlayer*>(window.audioPlayer.get());
+            QVERIFY(player);
+            QVERIFY(player->opened);
+            QVERIFY(player->fileName.endsWith(QStringLiteral("/Translations/Sound_aya/sora1/Tivlo/Zorvik/a1.mp3")));
+            QCOMPARE(player->getMode(), 3);
             // Pictures of the window to look at, when asked for.
             const QString shots = qEnvironmentVariable("ZELAN_VIEWER_SCREENSHOTS");
             if (!shots.isEmpty()) {
@@ -145,6 +152,7 @@ private slots:
             }
             window.close();
             QVERIFY(!window.pagesPich_tb->isOpen() && !window.lines_ruvo_tb->isOpen());
+            QVERIFY(!window.audioPlayer);
         }
     }
 
@@ -366,6 +374,35 @@ private slots:
         QCOMPARE(marked(qRgb(255, 0, 0), true), 0);
         QVERIFY(marked(qRgb(0, 0x60, 0xC0), true) > at60);
         shot("mark_blue.png");
+    }
+
+    // A click on an aya of the real pages plays its recording (on the null output here): the
+    // device is playing, the player buttons show their reciting pictures.
+    void clickPlaysTheAya() {
+        languageCode = zelan::ui::kRussian;
+        Truvo_frm window(nullptr);
+        ruvo_frm = &window;
+        window.show();
+        window.goToPage(2);
+        // The middle of the line at the bottom of the first aya of sura 78 on page 2.
+        auto& rows = *window.ayaLines_qr;
+        window.setSora(78);
+        window.setAya(1);
+        rows.first();
+        const int y = rows.fieldByName(QStringLiteral("ylinefromtop")).asInteger() - 4;
+        const int x = (rows.fieldByName(QStringLiteral("x1aya")).asInteger() +
+                       rows.fieldByName(QStringLiteral("x2aya")).asInteger()) / 2;
+        window.setAya(2);
+        QTest::mouseClick(window.PaintBox1, Qt::LeftButton, {}, QPoint(x, y));
+        QCOMPARE(window.currentAya, 1);
+        auto* player = dynamic_cast<TaudioPlayer*>(window.audioPlayer.get());
+        QVERIFY(player);
+        QVERIFY(player->fileName.endsWith(QStringLiteral("/sora78/Tivlo/Pellune/a1.mp3")));
+        QCOMPARE(player->getMode(), 2);
+        QVERIFY(player->length > 500);
+        QCOMPARE(m_messages, QStringList());
+        window.close();
+        ruvo_frm = nullptr;
     }
 
     // Without its picture library the window says which file is missing and ends the program.

@@ -17,6 +17,9 @@
 //   page 24 half 1  sura 113: aya -1 (y 30), aya 0 (y 60), aya 1 (y 90)
 //   page 24 half 2  sura 114: aya -1 (y 30), aya 0 (y 60), aya 1 (y 90)
 // Every line row spans x 10..400 unless the row says otherwise (see lineRows()).
+// Turn marks on the first row of an aya (turnMarks()): sura 78 aya 3 runs over from half 1 to
+// half 2 at half of its recording (timedelay 3, totalAyaTime 6); sura 79 aya 1 and sura 114
+// aya 1 turn after they end.
 
 #include "components.h"
 #include "picturelibrary.h"
@@ -30,6 +33,7 @@
 #include <QImage>
 #include <QTemporaryDir>
 
+#include <map>
 #include <tuple>
 #include <vector>
 
@@ -71,6 +75,15 @@ inline const std::vector<LineRow>& lineRows() {
         return r;
     }();
     return rows;
+}
+
+struct TurnMark {
+    int lastaya;
+    double timedelay, totalAyaTime;
+};
+
+inline std::map<std::pair<int, int>, TurnMark> turnMarks() {
+    return {{{78, 3}, {1, 3, 6}}, {{79, 1}, {1, 0, 5}}, {{114, 1}, {1, 0, 5}}};
 }
 
 // The page halves that have a picture.
@@ -136,9 +149,16 @@ public:
         zelan::data::createEmptyTables(m_dir.filePath(QStringLiteral("trans_RUS")));
         using namespace zelan::data;
         std::vector<std::vector<Value>> lines;
-        for (const LineRow& r : lineRows())
+        std::map<std::pair<int, int>, TurnMark> marks = turnMarks();
+        for (const LineRow& r : lineRows()) {
+            TurnMark mark{0, 0, 0};
+            if (const auto found = marks.find({r.sora, r.aya}); found != marks.end()) {
+                mark = found->second;
+                marks.erase(found); // on the aya's first row only
+            }
             lines.push_back({qint64(r.page), qint64(r.half), qint64(r.sora), qint64(r.aya), qint64(r.y), qint64(r.x1),
-                             qint64(r.x2), qint64(0), 0.0, 0.0});
+                             qint64(r.x2), qint64(mark.lastaya), mark.timedelay, mark.totalAyaTime});
+        }
         insert(linesRuvoTable(), lines);
         std::vector<std::vector<Value>> pages;
         for (const auto& [page, half] : pageHalves())

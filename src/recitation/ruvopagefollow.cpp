@@ -1,0 +1,96 @@
+// The page display following the recitation: the share of a running-over aya after which the
+// half turns, the half-turn timer that watches the play position, and the three kinds of turn.
+
+#include "ruvo.h"
+
+#include "audioplayer.h"
+#include "query.h"
+
+#include <QTimer>
+
+float Truvo_frm::getHalfTurnFraction() {
+    runQuery(*LastAya_qr, {{"soranum", currentSora}, {"ayanum", currentAya}});
+    LastAya_qr->first();
+    const int lastaya = LastAya_qr->fieldByName(QStringLiteral("lastaya")).asInteger();
+    const float timedelay = float(LastAya_qr->fieldByName(QStringLiteral("timedelay")).asFloat());
+    const float total = float(LastAya_qr->fieldByName(QStringLiteral("totalAyaTime")).asFloat());
+    if (lastaya == 1 && timedelay > 0)
+        return timedelay / total;
+    if (lastaya == 1 && timedelay == 0)
+        return 0;
+    return -1;
+}
+
+void Truvo_frm::showNewHalf() {
+    loadHalfPicture();
+    PaintBox1Paint();
+    showPageNumbers();
+}
+
+void Truvo_frm::turnHalf(int step) {
+    if (step == 0) {
+        runQuery(*page_half_qr, {{"soranum", currentSora}, {"ayanum", currentAya}});
+        currentPage = page_half_qr->fieldByName(QStringLiteral("pageNum")).asInteger();
+        setHalf(page_half_qr->fieldByName(QStringLiteral("halfNum")).asInteger());
+        showNewHalf();
+        return;
+    }
+    if (currentSora == 1) {
+        currentPage = 2;
+        setHalf(1);
+    } else if (currentSora == 114) {
+        // The last half is on show already.
+        currentPage = 24;
+        setHalf(2);
+        return;
+    } else if (currentHalf == 1) {
+        setHalf(2);
+    } else {
+        setHalf(1);
+        ++currentPage;
+    }
+    showNewHalf();
+}
+
+void Truvo_frm::advanceHalf() {
+    if (currentHalf == 1) {
+        setHalf(2);
+    } else {
+        setHalf(1);
+        ++currentPage;
+    }
+    showNewHalf();
+}
+
+void Truvo_frm::showAyaStartHalf() {
+    if (currentSora == 1)
+        return;
+    pageTurnInProgress = true;
+    runQuery(*page_half_ex2_qr, {{"soranum", currentSora}, {"ayanum", currentAya}});
+    currentPage = page_half_ex2_qr->fieldByName(QStringLiteral("pageNum")).asInteger();
+    setHalf(page_half_ex2_qr->fieldByName(QStringLiteral("halfNum")).asInteger());
+    if (currentHalf == 2) {
+        setHalf(1);
+    } else if (currentPage == 2) {
+        currentPage = 1;
+        setHalf(1);
+    } else {
+        --currentPage;
+        setHalf(2);
+    }
+    loadHalfPicture();
+    PaintBox1Paint();
+    pageTurnInProgress = false;
+    showPageNumbers();
+}
+
+void Truvo_frm::delayAya_tmTimer() {
+    auto* player = dynamic_cast<TaudioPlayer*>(audioPlayer.get());
+    if (!player)
+        return;
+    const std::uint32_t position = player->getPosition();
+    if (float(player->length) * halfTurnFraction > float(position))
+        return;
+    delayAya_tm->stop();
+    advanceHalf();
+}
