@@ -16,6 +16,11 @@ ImageControl::ImageControl(QWidget* parent) : QWidget(parent) {
 
 void ImageControl::setPicture(QImage picture) {
     m_picture = std::move(picture);
+    // Painted in the raster engine's own format, so a paint does not convert the whole
+    // picture each time (the window backgrounds are large).
+    m_display = m_picture.hasAlphaChannel() && m_picture.format() != QImage::Format_ARGB32_Premultiplied
+                    ? m_picture.convertToFormat(QImage::Format_ARGB32_Premultiplied)
+                    : m_picture;
     if (!m_stretch) {
         resize(m_picture.size());
         updateGeometry();
@@ -42,10 +47,10 @@ void ImageControl::paintEvent(QPaintEvent* event) {
     if (m_picture.isNull())
         return;
     QPainter painter(this);
-    if (m_stretch)
-        painter.drawImage(rect(), m_picture);
+    if (m_stretch && m_display.size() != size())
+        painter.drawImage(rect(), m_display);
     else
-        painter.drawImage(event->rect().topLeft(), m_picture, event->rect());
+        painter.drawImage(event->rect().topLeft(), m_display, event->rect());
 }
 
 void ImageControl::mousePressEvent(QMouseEvent* event) {

@@ -46,6 +46,7 @@ protected:
 
 private:
     QImage m_picture;
+    QImage m_display; // m_picture as it is painted
     bool m_stretch = false;
     bool m_leftDown = false; // a left press began on this control and was not yet released
 };
