@@ -75,6 +75,9 @@ void TaudioPlayer::playAya(QObject* window, const QString& path) {
         if (ruvo_frm->getHalf() == 2)
             ruvo_frm->showAyaStartHalf();
         ruvo_frm->delayAya_tm->start();
+        // The half the turn will show, decoded now while the aya's first words play.
+        const int half = ruvo_frm->getHalf();
+        ruvo_frm->prepareHalf(half == 1 ? ruvo_frm->currentPage : ruvo_frm->currentPage + 1, half == 1 ? 2 : 1);
     }
 }
 

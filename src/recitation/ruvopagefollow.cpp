@@ -24,6 +24,8 @@ float Truvo_frm::getHalfTurnFraction() {
 void Truvo_frm::showNewHalf() {
     loadHalfPicture();
     PaintBox1Paint();
+    // The box shows the new half at once, so the turn comes with the word that is heard.
+    PaintBox1->repaint();
     showPageNumbers();
 }
 

@@ -7,6 +7,7 @@
 #include <QImage>
 
 #include <array>
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -89,6 +90,8 @@ public:
     void goToPage(int page);
     void showAyaNumber(int aya);
     void loadHalfPicture();
+    // Decodes the picture of a page half ahead of a turn, so the turn itself only shows it.
+    void prepareHalf(int page, int half);
     void showPageNumbers();
     // Checks that `text` is a 32-bit integer; otherwise shows the error popup and says no.
     bool isValidInteger(const QString& text);
@@ -316,6 +319,9 @@ private:
     void stepHalf(zelan::tables::Query& query, bool forward);
     // The last steps of every turn that follows the recitation: picture, repaint, numbers.
     void showNewHalf();
+    // The decoded picture of a page half (null when it has none or it does not decode); the
+    // pagesPich_tb filter is left on that half.
+    QImage halfPicture(int page, int half);
     // Draws the canvas into the page box when the system asks it to paint.
     void pageBoxPaintEvent();
 
@@ -327,6 +333,8 @@ private:
     QImage m_canvas;
     // The canvas holds what the box must show; a paint request then only shows it.
     bool m_canvasFresh = false;
+    // The page halves decoded last, oldest first.
+    std::deque<std::pair<std::pair<int, int>, QImage>> m_decodedHalves;
     // The last error of a paint that the system asked for, reported once after that paint.
     QString m_paintError;
     class CaretStyle* m_caretStyle = nullptr;

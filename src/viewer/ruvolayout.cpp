@@ -107,8 +107,10 @@ void Truvo_frm::buildDesign() {
     currTime_lb->setAlignment(Qt::AlignCenter);
     currTime_lb->setStyleSheet(QStringLiteral("color: #ffff00; background: transparent;"));
     Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(3000);
     delayAya_tm = new QTimer(this);
+    delayAya_tm->setObjectName(QStringLiteral("delayAya_tm"));
     delayAya_tm->setInterval(1);
     delayAya_tm->setTimerType(Qt::PreciseTimer);
 

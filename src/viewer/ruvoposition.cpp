@@ -160,12 +160,35 @@ void Truvo_frm::showAyaPage() {
 }
 
 void Truvo_frm::loadHalfPicture() {
-    pagesPich_tb->setFilter(zelan::data::filters::pageHalf(currentPage, currentHalf));
     // No row, empty or damaged data: the previous picture stays, and nothing is reported.
-    if (const auto stream = pagesPich_tb->createBlobStream(QStringLiteral("PagePich"))) {
-        if (auto picture = zelan::ui::decodeJpeg(stream->readAll()))
-            pagePicture = std::move(*picture);
+    if (const QImage picture = halfPicture(currentPage, currentHalf); !picture.isNull())
+        pagePicture = picture;
+}
+
+void Truvo_frm::prepareHalf(int page, int half) {
+    halfPicture(page, half);
+}
+
+QImage Truvo_frm::halfPicture(int page, int half) {
+    pagesPich_tb->setFilter(zelan::data::filters::pageHalf(page, half));
+    // The tables do not change while the program runs, so a half decoded once (shown before,
+    // or prepared for a turn in the middle of an aya) is not decoded again.
+    for (const auto& [key, picture] : m_decodedHalves) {
+        if (key == std::make_pair(page, half))
+            return picture;
     }
+    QImage picture;
+    if (const auto stream = pagesPich_tb->createBlobStream(QStringLiteral("PagePich"))) {
+        if (auto decoded = zelan::ui::decodeJpeg(stream->readAll()))
+            picture = std::move(*decoded);
+    }
+    if (!picture.isNull()) {
+        constexpr size_t kKept = 6; // about 3.5 MB of pictures
+        if (m_decodedHalves.size() == kKept)
+            m_decodedHalves.pop_front();
+        m_decodedHalves.push_back({{page, half}, picture});
+    }
+    return picture;
 }
 
 void Truvo_frm::showPageNumbers() {
