@@ -280,6 +280,23 @@ private slots:
         QVERIFY(!m_player->opened); // a failed position query closes the player
     }
 
+    // On the program's own kind of device a missing recording is named in the box, and the
+    // window's first show opens sura 1's first aya on the program's device.
+    void realDeviceNamesTheMissingFile() {
+        const auto device = zelan::media::createDevice(zelan::media::OutputChoice::NullOutput);
+        zelan::media::setSystemDeviceForTesting(device.get());
+        m_window->audioPlayer.reset();
+        m_window->show(); // the fixture folder has no recordings
+        zelan::media::setSystemDeviceForTesting(nullptr);
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY2(m_messages.first().startsWith(QStringLiteral("MCI Error: ")), qPrintable(m_messages.first()));
+        QVERIFY2(m_messages.first().contains(QStringLiteral("Translations/Sound_aya/sora1/Tivlo/Zorvik/a1.mp3")),
+                 qPrintable(m_messages.first()));
+        auto* player = dynamic_cast<TaudioPlayer*>(m_window->audioPlayer.get());
+        QVERIFY(player && !player->opened);
+        m_window->close(); // closes and deletes the player before its device goes
+    }
+
     // A long program folder path reaches the device whole.
     void longPathsAreKept() {
         const QString deep = QStringLiteral("/tmp/") + QString(300, QLatin1Char('x')) + QStringLiteral("/a1.mp3");
