@@ -125,6 +125,8 @@ void Truvo_frm::buildDesign() {
     PaintBox1->setObjectName(QStringLiteral("PaintBox1"));
     PaintBox1->setGeometry(242, 74, 412, 354);
     PaintBox1->setCursor(Qt::PointingHandCursor);
+    // The box paints all of itself, so nothing under it is painted first.
+    PaintBox1->setAttribute(Qt::WA_OpaquePaintEvent);
 
     TrackBar1 = new QSlider(Qt::Horizontal, this);
     TrackBar1->setObjectName(QStringLiteral("TrackBar1"));
