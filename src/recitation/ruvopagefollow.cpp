@@ -31,9 +31,7 @@ void Truvo_frm::showNewHalf() {
 
 void Truvo_frm::turnHalf(int step) {
     if (step == 0) {
-        runQuery(*page_half_qr, {{"soranum", currentSora}, {"ayanum", currentAya}});
-        currentPage = page_half_qr->fieldByName(QStringLiteral("pageNum")).asInteger();
-        setHalf(page_half_qr->fieldByName(QStringLiteral("halfNum")).asInteger());
+        standOnAyaHalf(*page_half_qr);
         showNewHalf();
         return;
     }
@@ -68,18 +66,8 @@ void Truvo_frm::showAyaStartHalf() {
     if (currentSora == 1)
         return;
     pageTurnInProgress = true;
-    runQuery(*page_half_ex2_qr, {{"soranum", currentSora}, {"ayanum", currentAya}});
-    currentPage = page_half_ex2_qr->fieldByName(QStringLiteral("pageNum")).asInteger();
-    setHalf(page_half_ex2_qr->fieldByName(QStringLiteral("halfNum")).asInteger());
-    if (currentHalf == 2) {
-        setHalf(1);
-    } else if (currentPage == 2) {
-        currentPage = 1;
-        setHalf(1);
-    } else {
-        --currentPage;
-        setHalf(2);
-    }
+    standOnAyaHalf(*page_half_ex2_qr);
+    stepOneHalfBack();
     loadHalfPicture();
     PaintBox1Paint();
     pageTurnInProgress = false;

@@ -315,6 +315,13 @@ private:
     static int soraOfEntry(int entry);
     // Runs `query` with integer parameters given as (name, value) pairs.
     static void runQuery(zelan::tables::Query& query, std::initializer_list<std::pair<const char*, int>> params);
+    // Shows the page and half of the first row of `query` run for the current aya (the aya's
+    // first half, or its higher half on its lowest page).
+    void standOnAyaHalf(zelan::tables::Query& query);
+    // Makes the first aya of the half on show current.
+    void standOnFirstAyaOfHalf();
+    // One half toward the start of the portion; from page 2 to sura 1's page 1.
+    void stepOneHalfBack();
     // The steps of a half step shared by both half buttons, from the aya's half `query`.
     void stepHalf(zelan::tables::Query& query, bool forward);
     // The last steps of every turn that follows the recitation: picture, repaint, numbers.

@@ -149,10 +149,36 @@ void Truvo_frm::showAyaNumber(int aya) {
     aya_ed->setVisible(aya != 0);
 }
 
+void Truvo_frm::standOnAyaHalf(zelan::tables::Query& query) {
+    runQuery(query, {{"soranum", currentSora}, {"ayanum", currentAya}});
+    currentPage = query.fieldByName(QStringLiteral("pageNum")).asInteger();
+    setHalf(query.fieldByName(QStringLiteral("halfNum")).asInteger());
+}
+
+void Truvo_frm::stepOneHalfBack() {
+    if (currentHalf == 2) {
+        setHalf(1);
+    } else if (currentPage == 2) {
+        currentPage = 1; // page 1 is sura 1's alone, on its first half
+        setHalf(1);
+    } else {
+        --currentPage;
+        setHalf(2);
+    }
+}
+
+void Truvo_frm::standOnFirstAyaOfHalf() {
+    // The lowest sura on the half on show and its lowest aya; a line of no aya gives the
+    // opening formula.
+    runQuery(*sora_aya_qr, {{"pagenum", currentPage}, {"halfnum", currentHalf}});
+    setSora(sora_aya_qr->fieldByName(QStringLiteral("soraNum")).asInteger());
+    setAya(sora_aya_qr->fieldByName(QStringLiteral("ayaNum")).asInteger());
+    if (currentAya < 0)
+        setAya(0);
+}
+
 void Truvo_frm::showAyaPage() {
-    runQuery(*page_half_qr, {{"soranum", currentSora}, {"ayanum", currentAya}});
-    currentPage = page_half_qr->fieldByName(QStringLiteral("pageNum")).asInteger();
-    setHalf(page_half_qr->fieldByName(QStringLiteral("halfNum")).asInteger());
+    standOnAyaHalf(*page_half_qr);
     loadHalfPicture();
     PaintBox1Paint();
     PaintBox1->repaint();
@@ -201,11 +227,7 @@ void Truvo_frm::goToPage(int page) {
     currentPage = page;
     setHalf(1);
     pageTurnInProgress = true;
-    runQuery(*sora_aya_qr, {{"pagenum", page}, {"halfnum", 1}});
-    setSora(sora_aya_qr->fieldByName(QStringLiteral("soraNum")).asInteger());
-    setAya(sora_aya_qr->fieldByName(QStringLiteral("ayaNum")).asInteger());
-    if (currentAya < 0)
-        setAya(0);
+    standOnFirstAyaOfHalf();
     loadHalfPicture();
     PaintBox1Paint();
     PaintBox1->repaint();
@@ -314,9 +336,7 @@ void Truvo_frm::stepHalf(zelan::tables::Query& query, bool forward) {
             audioPlayer->close();
     }
     // From the lowest page of the current aya and, on it, its higher half.
-    runQuery(query, {{"soranum", currentSora}, {"ayanum", currentAya}});
-    currentPage = query.fieldByName(QStringLiteral("pageNum")).asInteger();
-    setHalf(query.fieldByName(QStringLiteral("halfNum")).asInteger());
+    standOnAyaHalf(query);
     if (forward) {
         if (currentHalf == 1 && currentSora != 1) {
             setHalf(2);
@@ -328,22 +348,9 @@ void Truvo_frm::stepHalf(zelan::tables::Query& query, bool forward) {
             setHalf(1);
         }
     } else {
-        if (currentHalf == 2) {
-            setHalf(1);
-        } else if (currentPage == 2) {
-            currentPage = 1;
-            setHalf(1);
-        } else {
-            --currentPage;
-            setHalf(2);
-        }
+        stepOneHalfBack();
     }
-    // The lowest sura on the half and its lowest aya; a line of no aya gives the opening.
-    runQuery(*sora_aya_qr, {{"pagenum", currentPage}, {"halfnum", currentHalf}});
-    setSora(sora_aya_qr->fieldByName(QStringLiteral("soraNum")).asInteger());
-    setAya(sora_aya_qr->fieldByName(QStringLiteral("ayaNum")).asInteger());
-    if (currentAya < 0)
-        setAya(0);
+    standOnFirstAyaOfHalf();
     loadHalfPicture();
     PaintBox1Paint();
     pageTurnInProgress = false;
