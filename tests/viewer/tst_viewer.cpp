@@ -6,6 +6,7 @@
 #include "imagecontrol.h"
 #include "interfacelanguage.h"
 #include "messages.h"
+#include "platform/media/mediadevice.h"
 #include "picturelist.h"
 #include "ruvo.h"
 #include "query.h"
@@ -14,6 +15,7 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -67,6 +69,20 @@ void leave(QWidget* control) {
     QEvent event(QEvent::Leave);
     QCoreApplication::sendEvent(control, &event);
 }
+
+// A receiver of completion notices that hands each notice's value to a function.
+class ReceiverProbe : public QObject {
+public:
+    explicit ReceiverProbe(std::function<void(int)> onNotice) : m_onNotice(std::move(onNotice)) {}
+    bool event(QEvent* event) override {
+        if (event->type() == zelan::media::CompletionEvent::eventType())
+            m_onNotice(static_cast<zelan::media::CompletionEvent*>(event)->notify());
+        return QObject::event(event);
+    }
+
+private:
+    std::function<void(int)> m_onNotice;
+};
 
 } // namespace
 
@@ -403,6 +419,42 @@ private slots:
         QCOMPARE(m_messages, QStringList());
         window.close();
         ruvo_frm = nullptr;
+    }
+
+    // A real recording played to its end on the null output: the position follows the clock,
+    // and the one completion notice arrives when the player reads playing at its full length.
+    void recordingPlaysToItsEndOnTheNullOutput() {
+        const auto device = zelan::media::createDevice(zelan::media::OutputChoice::NullOutput);
+        TaudioPlayer player(*device);
+        struct Notice {
+            int value;
+            int mode;
+            bool atEnd;
+        };
+        QList<Notice> notices;
+        ReceiverProbe receiver([&](int value) {
+            notices << Notice{value, player.getMode(), player.getPosition() == player.length};
+        });
+        player.playTranslation(&receiver, m_folder + QStringLiteral("/Translations/Sound_aya/sora89/Tivlo/Pellune/a1.mp3"));
+        QCOMPARE(m_messages, QStringList());
+        QVERIFY2(player.length > 200 && player.length < 5000, qPrintable(QString::number(player.length)));
+        QElapsedTimer clock;
+        clock.start();
+        const std::uint32_t first = player.getPosition();
+        QTest::qWait(150);
+        const std::uint32_t later = player.getPosition();
+        const qint64 elapsed = clock.elapsed();
+        const qint64 heard = qint64(later) - qint64(first);
+        QVERIFY2(heard >= elapsed - 20 && heard <= elapsed + 20,
+                 qPrintable(QStringLiteral("%1 ms heard in %2 ms").arg(heard).arg(elapsed)));
+        QTRY_COMPARE_WITH_TIMEOUT(notices.size(), 1, int(player.length) + 2000);
+        QTest::qWait(100);
+        QCOMPARE(notices.size(), 1);
+        QCOMPARE(notices.first().value, int(zelan::media::MediaDevice::Successful));
+        QCOMPARE(notices.first().mode, 2);
+        QVERIFY(notices.first().atEnd);
+        QVERIFY(clock.elapsed() + 20 >= qint64(player.length) - first);
+        QCOMPARE(player.close(), 0u);
     }
 
     // Without its picture library the window says which file is missing and ends the program.
