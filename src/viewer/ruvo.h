@@ -175,6 +175,13 @@ public:
     void delayAya_tmTimer();
     std::unique_ptr<AyaPlayer> audioPlayer;
 
+    // ---- The other windows, opened from the header buttons ---------------------------------
+    // Each is owned by this window, shown modally and destroyed when it closes.
+    void printTargama_imClick(); // translation/ruvoprint.cpp
+    void zelanIndex_imClick();   // index/ruvoindex.cpp
+    void help_imClick();         // windows/ruvohelp.cpp
+    void group_bt_imClick();     // windows/ruvohelp.cpp
+
     // ---- Controls, named as in the window's design (ruvolayout.cpp) -----------------------
     zelan::ui::ImageControl* main_services_im;
     QLabel* currTime_lb;

@@ -69,6 +69,10 @@ void Truvo_frm::connectHandlers() {
     connect(TrackBar1, &QSlider::valueChanged, this, &Truvo_frm::TrackBar1Change);
     connect(color_bt_im, &ImageControl::clicked, this, &Truvo_frm::color_bt_imClick);
     connect(delayAya_tm, &QTimer::timeout, this, &Truvo_frm::delayAya_tmTimer);
+    connect(printTargama_im, &ImageControl::clicked, this, &Truvo_frm::printTargama_imClick);
+    connect(zelanIndex_im, &ImageControl::clicked, this, &Truvo_frm::zelanIndex_imClick);
+    connect(help_im, &ImageControl::clicked, this, &Truvo_frm::help_imClick);
+    connect(group_bt_im, &ImageControl::clicked, this, &Truvo_frm::group_bt_imClick);
 }
 
 bool Truvo_frm::eventFilter(QObject* watched, QEvent* event) {
