@@ -1,21 +1,71 @@
-// The recitation side of the main window: which recording plays for an aya, the check of the
-// repetition settings before a single aya plays in range mode, and locking those settings.
+// The recitation of the main window: which recording plays for an aya and for its translation,
+// what the player buttons do, and what follows the end of each sound.
+//
+// Nothing records what kind of sound is playing. Each sound is started with one of four
+// receivers, and when it ends, the receiver's handler decides from the mode controls as they
+// stand then what comes next: the aya's translation, the next aya, the same aya again, the
+// range's first aya again, or nothing.
 
 #include "ruvo.h"
 
+#include "audioplayer.h"
+#include "ayacount.h"
+#include "imagebutton.h"
 #include "messages.h"
-#include "updown.h"
+#include "platform/media/mediadevice.h"
+#include "table.h"
 
+#include <QCheckBox>
 #include <QDir>
-#include <QFrame>
+#include <QFileInfo>
 #include <QLineEdit>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTime>
+
+#include <chrono>
+#include <thread>
+
+qint32 ayaRepeatCount = 0;
+qint32 ayaRepeatsLeft = 0;
+qint32 rangePassesLeft = 0;
+qint32 repeatPause = 0;
 
 namespace {
 
 // The reciters' folders, by reciter number 1 to 4.
 const char* const kReciterFolders[] = {"Zorvik", "Pellune", "Sarnex", "Wendak"};
 
+// The folders of the translation recordings, by the translation record's language number.
+const char* const kLanguageFolders[] = {
+    "",      "arab",  "eng",  "fren",  "germ",  "amha",  "nko",   "zulu",  "chich",  "soma",     "hausa",
+    "yoru",  "span",  "sind", "kash",  "alba",  "serbo", "roma",  "mac",   "greek",  "urdu",     "brau",
+    "tami",  "russ",  "persi", "mala", "turk",  "kaza",  "indo",  "uigh",  "iran",   "burm",     "thai",
+    "taga",  "chin",  "kore", "mand",  "amazi", "azeri", "portog", "foul_Ara", "foul_Lat", "sawd", "vitna",
+};
+constexpr int kLanguageCount = int(std::size(kLanguageFolders));
+static_assert(kLanguageCount == 44);
+
+std::function<void(int)>& rangePauseSleep() {
+    static std::function<void(int)> sleep;
+    return sleep;
+}
+
 } // namespace
+
+namespace zelan::recitation {
+
+int rangePauseMs(int seconds, int msIntoSecond) {
+    if (seconds <= 1)
+        return 0;
+    return (seconds - 1) * 1000 - msIntoSecond;
+}
+
+void setRangePauseSleepForTesting(std::function<void(int ms)> sleep) { rangePauseSleep() = std::move(sleep); }
+
+} // namespace zelan::recitation
+
+// ---- Files -------------------------------------------------------------------------------
 
 QString Truvo_frm::ayaSoundFile(int sora, int aya) const {
     const QString base = QDir::currentPath() + QStringLiteral("/Translations/Sound_aya/");
@@ -28,30 +78,247 @@ QString Truvo_frm::ayaSoundFile(int sora, int aya) const {
                       .arg(aya);
 }
 
-void Truvo_frm::readRepeatSettings() {
-    bool timesOk = false;
-    bool delayOk = false;
-    times_ed->text().toInt(&timesOk, 10);
-    delay_ed->text().toInt(&delayOk, 10);
-    // The aya plays either way; the message only tells the user the range settings are off.
-    if (!timesOk || !delayOk)
-        zelan::ui::showMessage(QStringLiteral("فضلا أدخل قيم صحيحة لعدد مرات التكرار والفاصل الزمني"));
+QString Truvo_frm::translationSoundFile(int sora) {
+    const int language = Translations_tb->fieldByName(QStringLiteral("LangNum")).asInteger();
+    const QString file = Translations_tb->fieldByName(QStringLiteral("SoundTransFile")).asString();
+    // A language number outside the table has no folder: the path is shown with an empty one.
+    const bool known = language >= 0 && language < kLanguageCount;
+    const QString folder = known ? QString::fromLatin1(kLanguageFolders[language]) : QString();
+    const QString path = QDir::currentPath() + QStringLiteral("/Translations/Sound_trans/Lang/") + folder +
+                         QStringLiteral("/sora%1/").arg(sora) + file;
+    // A record without a file name names the sura's folder, which is no recording.
+    if (known && QFileInfo(path).isFile())
+        return path;
+    zelan::ui::showMessage(QStringLiteral("الملف التالي غير موجود : ") + path);
+    return QString();
 }
 
-void Truvo_frm::lockRangeSettings() {
-    for (QWidget* panel : {fromAya_pn, toAya_pn, NoOfAyaRepeat_pn, times_pn, delay_pn})
-        panel->setEnabled(false);
-    for (QLineEdit* box : {fromAya_ed, toAya_ed, NoOfAyaRepeat_ed, times_ed, delay_ed})
-        box->setReadOnly(true);
-    for (zelan::ui::UpDown* spinner : {fromAya_ud, toAya_ud, NoOfAyaRepeat_ud, times_ud, delay_ud})
-        spinner->setEnabled(false);
+// ---- Position ----------------------------------------------------------------------------
+
+bool Truvo_frm::nextAya() {
+    if (currentAya == zelan::data::ayaCount(currentSora)) {
+        if (currentSora == 114) {
+            if (TaudioPlayer* player = recitationPlayer())
+                player->close();
+            return false;
+        }
+        setSora(currentSora == 1 ? 78 : currentSora + 1);
+        setAya(0);
+        return true;
+    }
+    setAya(currentAya + 1);
+    return true;
 }
 
-void Truvo_frm::unlockRangeSettings() {
-    for (QWidget* panel : {fromAya_pn, toAya_pn, NoOfAyaRepeat_pn, times_pn, delay_pn})
-        panel->setEnabled(true);
-    for (QLineEdit* box : {fromAya_ed, toAya_ed, NoOfAyaRepeat_ed, times_ed, delay_ed})
-        box->setReadOnly(false);
-    for (zelan::ui::UpDown* spinner : {fromAya_ud, toAya_ud, NoOfAyaRepeat_ud, times_ud, delay_ud})
-        spinner->setEnabled(true);
+// ---- Starting sounds ---------------------------------------------------------------------
+
+TaudioPlayer* Truvo_frm::recitationPlayer() const { return dynamic_cast<TaudioPlayer*>(audioPlayer.get()); }
+
+void Truvo_frm::playRangeAya() {
+    if (TaudioPlayer* player = recitationPlayer())
+        player->playAya(ayaRepeatFinished_ed, ayaSoundFile(currentSora, currentAya));
+}
+
+void Truvo_frm::playCurrentTranslation(const QString& path) {
+    TaudioPlayer* player = recitationPlayer();
+    if (!player)
+        return;
+    if (player->getMode() == AyaPlayer::kPlaying)
+        player->close();
+    QObject* receiver = continueAya_rb->isChecked() ? static_cast<QObject*>(targamaRepeatFinished_ed)
+                                                    : static_cast<QObject*>(pageNum_ed);
+    player->playTranslation(receiver, path);
+}
+
+// ---- Player buttons ----------------------------------------------------------------------
+
+void Truvo_frm::playAya_bt_imClick() {
+    TaudioPlayer* player = recitationPlayer();
+    if (!player)
+        return;
+    // Something that plays starts again from the beginning; a paused sound goes on.
+    if (player->getMode() == AyaPlayer::kPlaying)
+        player->close();
+    if (player->getMode() == AyaPlayer::kPaused) {
+        showPlayerPictures(493, 508, 530, 526);
+        player->resume();
+        return;
+    }
+    if (continueAya_rb->isChecked())
+        readRepeatSettings();
+    PaintBox1Paint();
+    player->playAya(this, ayaSoundFile(currentSora, currentAya));
+}
+
+void Truvo_frm::pause_bt_imClick() {
+    TaudioPlayer* player = recitationPlayer();
+    if (!player)
+        return;
+    player->pause();
+    showPausedPictures();
+}
+
+void Truvo_frm::stop_bt_imClick() {
+    TaudioPlayer* player = recitationPlayer();
+    if (!player)
+        return;
+    // The file stays open, stopped: no later notice counts, so nothing follows.
+    player->stop();
+    showIdlePictures();
+}
+
+void Truvo_frm::playTargamaSoun_btClick() {
+    TaudioPlayer* player = recitationPlayer();
+    if (!player)
+        return;
+    if (player->getMode() == AyaPlayer::kPaused) {
+        player->resume();
+        return;
+    }
+    if (player->getMode() == AyaPlayer::kPlaying)
+        player->close();
+    playCurrentTranslation(translationSoundFile(currentSora));
+}
+
+void Truvo_frm::repeatAya_bt_imClick() {
+    TaudioPlayer* player = recitationPlayer();
+    if (!player)
+        return;
+    if (!readRangeSettings())
+        return;
+    const int mode = player->getMode();
+    if (mode == AyaPlayer::kPlaying || mode == AyaPlayer::kOpen)
+        player->close();
+    ayaRepeatCount = ayaRepeatsLeft;
+    setAya(rangeFrom);
+    playRangeAya();
+    // The next start of a sound closes this one, which unlocks the settings again: the lock
+    // holds while the range's first aya plays.
+    lockRangeSettings();
+}
+
+// ---- What follows a sound ----------------------------------------------------------------
+
+bool Truvo_frm::countingNotice(QEvent* event) {
+    if (event->type() != zelan::media::CompletionEvent::eventType())
+        return false;
+    if (static_cast<zelan::media::CompletionEvent*>(event)->notify() != zelan::media::MediaDevice::Successful)
+        return false;
+    TaudioPlayer* player = recitationPlayer();
+    return player && player->getMode() == AyaPlayer::kPlaying && player->getPosition() == player->length;
+}
+
+void Truvo_frm::formWndProc(QEvent* event) {
+    if (!countingNotice(event))
+        return;
+    TaudioPlayer* player = recitationPlayer();
+    if (ayaAndTargamaSound_rb->isChecked()) {
+        player->playTranslation(pageNum_ed, translationSoundFile(currentSora));
+    } else if (continuePlay_rb->isChecked()) {
+        // The aya that ended was the last of its half.
+        if (getHalfTurnFraction() == 0)
+            turnHalf(1);
+        if (!nextAya())
+            player->close();
+        else
+            player->playAya(this, ayaSoundFile(currentSora, currentAya));
+    } else if (ayaAya_rb->isChecked()) {
+        buttonOf(playAya_bt_im)->show(490);
+    }
+}
+
+void Truvo_frm::pageNumWndProc(QEvent* event) {
+    if (!countingNotice(event))
+        return;
+    TaudioPlayer* player = recitationPlayer();
+    if (continuePlay_rb->isChecked()) {
+        if (getHalfTurnFraction() == 0)
+            turnHalf(1);
+        if (!nextAya()) {
+            player->close();
+        } else {
+            highlightAya(currentSora, currentAya, TrackBar1->value());
+            player->playAya(this, ayaSoundFile(currentSora, currentAya));
+        }
+    } else if (ayaAya_rb->isChecked()) {
+        buttonOf(playTargamaSoun_bt)->show(530);
+    }
+}
+
+void Truvo_frm::ayaRepeatWndProc(QEvent* event) {
+    if (!countingNotice(event))
+        return;
+    rangePause();
+    if (ayaAndTargamaSound_rb->isChecked()) {
+        // The range goes on when the translation ends.
+        recitationPlayer()->playTranslation(targamaRepeatFinished_ed, translationSoundFile(currentSora));
+        return;
+    }
+    if (getHalfTurnFraction() == 0 && continuePlay_rb->isChecked())
+        turnHalf(1);
+    rangeStep(true);
+}
+
+void Truvo_frm::targamaRepeatWndProc(QEvent* event) {
+    if (!countingNotice(event))
+        return;
+    if (getHalfTurnFraction() == 0 && continuePlay_rb->isChecked())
+        turnHalf(1);
+    rangeStep(false);
+}
+
+void Truvo_frm::rangeStep(bool afterAya) {
+    const qint32 passes = rangePassesLeft;
+    const qint32 repeats = ayaRepeatsLeft;
+    const qint32 aya = currentAya;
+    if (passes > 1 && repeats == 1 && aya < rangeTo) {
+        setAya(aya + 1);
+        ayaRepeatsLeft = ayaRepeatCount;
+        playRangeAya();
+    } else if (passes > 1 && repeats == 1 && aya == rangeTo) {
+        setAya(rangeFrom);
+        ayaRepeatsLeft = ayaRepeatCount;
+        rangePassesLeft = passes - 1;
+        playRangeAya();
+    } else if (passes > 1 && repeats > 1) {
+        ayaRepeatsLeft = repeats - 1;
+        playRangeAya();
+    } else if (passes == 1 && repeats == 1 && aya < rangeTo) {
+        setAya(aya + 1);
+        ayaRepeatsLeft = ayaRepeatCount;
+        playRangeAya();
+    } else if (passes == 1 && repeats == 1 && aya == rangeTo) {
+        // The range is finished.
+        rangePassesLeft = 0;
+        if (TaudioPlayer* player = recitationPlayer())
+            player->close();
+    } else if (passes == 1 && repeats > 1) {
+        ayaRepeatsLeft = repeats - 1;
+        // After a running-over aya the display stands on its second half: back to its first.
+        if (afterAya)
+            turnHalf(0);
+        playRangeAya();
+    }
+    // Counters that fit none of these end the sequence: nothing starts and nothing closes.
+}
+
+void Truvo_frm::rangePause() {
+    const int ms = zelan::recitation::rangePauseMs(repeatPause, QTime::currentTime().msec());
+    if (ms <= 0)
+        return;
+    // The window handles nothing while it waits, so no click can slip into the sequence; the
+    // wait is measured on the monotonic clock, so a change of the time of day (midnight
+    // included) cannot shorten or stretch it.
+    if (const auto& sleep = rangePauseSleep())
+        sleep(ms);
+    else
+        std::this_thread::sleep_until(std::chrono::steady_clock::now() + std::chrono::milliseconds(ms));
+}
+
+// ---- Receivers ---------------------------------------------------------------------------
+
+bool Truvo_frm::event(QEvent* event) {
+    if (event->type() == zelan::media::CompletionEvent::eventType())
+        formWndProc(event);
+    return QDialog::event(event);
 }

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -23,6 +24,7 @@ class QTimer;
 class QTime;
 class QPainter;
 class PictureList;
+class TaudioPlayer;
 
 namespace zelan::tables {
 class DataSource;
@@ -157,6 +159,62 @@ public:
     // ---- Recitation (recitation/ruvorecitation.cpp) -----------------------------------------
     // The recording of an aya of the current sura by the current reciter.
     QString ayaSoundFile(int sora, int aya) const;
+    // The recorded translation of the aya the translation table stands on, or empty text (after
+    // telling the user which file is missing) when there is no such file.
+    QString translationSoundFile(int sora);
+    // Moves to the following aya; at the end of sura 114 closes the player and says no.
+    bool nextAya();
+    // Starts the current aya as a step of the range repetition.
+    void playRangeAya();
+    // Starts a translation with the receiver of the chosen mode.
+    void playCurrentTranslation(const QString& path);
+    // The audio player, or null while there is none (before the first show, or a stand-in).
+    TaudioPlayer* recitationPlayer() const;
+    // Sets the pictures of the four player buttons at once.
+    void showPlayerPictures(int pause, int play, int translation, int repeat);
+
+    void playAya_bt_imClick();
+    void pause_bt_imClick();
+    void stop_bt_imClick();
+    void playTargamaSoun_btClick();
+    void repeatAya_bt_imClick();
+
+    // What follows the end of a sound, by the receiver it was started with. Each acts only on
+    // a completion notice that counts (the play ran to its end) and passes every event on.
+    void formWndProc(QEvent* event);
+    void pageNumWndProc(QEvent* event);
+    void ayaRepeatWndProc(QEvent* event);
+    void targamaRepeatWndProc(QEvent* event);
+    // Whether `event` is a completion notice of a play that ran to its end, with the player
+    // still reading playing at the full length.
+    bool countingNotice(QEvent* event);
+    // The next step of a range repetition after an aya (variant A, without translation) or
+    // after its translation (variant B).
+    void rangeStep(bool afterAya);
+    // The pause after an aya of a range: until the clock's second `repeatPause` - 1 after the
+    // one it is in, handling nothing meanwhile.
+    void rangePause();
+
+    // The range of the last range start.
+    qint32 rangeFrom = 0;
+    qint32 rangeTo = 0;
+
+    // ---- Repetition settings (recitation/ruvorange.cpp) -------------------------------------
+    void continueAya_rbClick();
+    void continuePlay_rbClick();
+    void fromAya_edChange();
+    void toAya_edChange();
+    void NoOfAyaRepeat_edChange();
+    void times_edChange();
+    void delay_edChange();
+    void fromAya_udClick();
+    void toAya_udClick();
+    void NoOfAyaRepeat_udClick();
+    void times_udClick();
+    void delay_udClick();
+    // Reads the five settings into the range state for a range start; false (after the error
+    // popup) when one is not an integer or a count or the pause is 0.
+    bool readRangeSettings();
     // In range mode, before a single aya plays: checks the pass count and the pause.
     void readRepeatSettings();
     void lockRangeSettings();
@@ -311,6 +369,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -358,3 +417,20 @@ private:
 
 // The main reading window while it exists; null otherwise.
 extern Truvo_frm* ruvo_frm;
+
+// The range repetition's counters, set at a range start: plays of each aya, plays of the
+// current aya still due and passes still due (each counting the one in progress), and the
+// pause after each aya in seconds.
+extern qint32 ayaRepeatCount;
+extern qint32 ayaRepeatsLeft;
+extern qint32 rangePassesLeft;
+extern qint32 repeatPause;
+
+namespace zelan::recitation {
+// How long the pause after a range aya lasts, in milliseconds, when it starts `msIntoSecond`
+// into a second of the clock: until the start of the clock's second `seconds` - 1 after the
+// current one, so between `seconds` - 2 and `seconds` - 1 seconds; none for 1 or less.
+int rangePauseMs(int seconds, int msIntoSecond);
+// Replaces the sleep of the range pause (tests record it instead of waiting); empty restores it.
+void setRangePauseSleepForTesting(std::function<void(int ms)> sleep);
+} // namespace zelan::recitation

@@ -178,21 +178,17 @@ void Truvo_frm::loadMainPictures() {
         button->show(button->pictures().normal);
 }
 
-namespace {
-
-void showSet(Truvo_frm& w, int pause, int play, int translation, int repeat) {
-    w.buttonOf(w.pause_bt_im)->show(pause);
-    w.buttonOf(w.playAya_bt_im)->show(play);
-    w.buttonOf(w.playTargamaSoun_bt)->show(translation);
-    w.buttonOf(w.repeatAya_bt_im)->show(repeat);
+void Truvo_frm::showPlayerPictures(int pause, int play, int translation, int repeat) {
+    buttonOf(pause_bt_im)->show(pause);
+    buttonOf(playAya_bt_im)->show(play);
+    buttonOf(playTargamaSoun_bt)->show(translation);
+    buttonOf(repeatAya_bt_im)->show(repeat);
 }
 
-} // namespace
+void Truvo_frm::showIdlePictures() { showPlayerPictures(493, 490, 530, 526); }
 
-void Truvo_frm::showIdlePictures() { showSet(*this, 493, 490, 530, 526); }
+void Truvo_frm::showPausedPictures() { showPlayerPictures(509, 490, 530, 526); }
 
-void Truvo_frm::showPausedPictures() { showSet(*this, 509, 490, 530, 526); }
+void Truvo_frm::showRecitingPictures() { showPlayerPictures(493, 508, 530, continueAya_rb->isChecked() ? 529 : 526); }
 
-void Truvo_frm::showRecitingPictures() { showSet(*this, 493, 508, 530, continueAya_rb->isChecked() ? 529 : 526); }
-
-void Truvo_frm::showTranslationPictures() { showSet(*this, 493, 490, 533, 526); }
+void Truvo_frm::showTranslationPictures() { showPlayerPictures(493, 490, 533, 526); }

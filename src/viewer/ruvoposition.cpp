@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QProxyStyle>
+#include <QRadioButton>
 #include <QSlider>
 #include <QTimer>
 
@@ -69,6 +70,28 @@ void Truvo_frm::connectHandlers() {
     connect(TrackBar1, &QSlider::valueChanged, this, &Truvo_frm::TrackBar1Change);
     connect(color_bt_im, &ImageControl::clicked, this, &Truvo_frm::color_bt_imClick);
     connect(delayAya_tm, &QTimer::timeout, this, &Truvo_frm::delayAya_tmTimer);
+    // The recitation: player buttons, modes, the range settings and the completion receivers.
+    connect(playAya_bt_im, &ImageControl::clicked, this, &Truvo_frm::playAya_bt_imClick);
+    connect(pause_bt_im, &ImageControl::clicked, this, &Truvo_frm::pause_bt_imClick);
+    connect(stop_bt_im, &ImageControl::clicked, this, &Truvo_frm::stop_bt_imClick);
+    connect(playTargamaSoun_bt, &ImageControl::clicked, this, &Truvo_frm::playTargamaSoun_btClick);
+    connect(repeatAya_bt_im, &ImageControl::clicked, this, &Truvo_frm::repeatAya_bt_imClick);
+    connect(continueAya_rb, &QRadioButton::clicked, this, &Truvo_frm::continueAya_rbClick);
+    connect(continuePlay_rb, &QRadioButton::clicked, this, &Truvo_frm::continuePlay_rbClick);
+    connect(ayaAya_rb, &QRadioButton::clicked, this, &Truvo_frm::continuePlay_rbClick);
+    connect(fromAya_ed, &QLineEdit::textChanged, this, &Truvo_frm::fromAya_edChange);
+    connect(toAya_ed, &QLineEdit::textChanged, this, &Truvo_frm::toAya_edChange);
+    connect(NoOfAyaRepeat_ed, &QLineEdit::textChanged, this, &Truvo_frm::NoOfAyaRepeat_edChange);
+    connect(times_ed, &QLineEdit::textChanged, this, &Truvo_frm::times_edChange);
+    connect(delay_ed, &QLineEdit::textChanged, this, &Truvo_frm::delay_edChange);
+    connect(fromAya_ud, &zelan::ui::UpDown::clicked, this, &Truvo_frm::fromAya_udClick);
+    connect(toAya_ud, &zelan::ui::UpDown::clicked, this, &Truvo_frm::toAya_udClick);
+    connect(NoOfAyaRepeat_ud, &zelan::ui::UpDown::clicked, this, &Truvo_frm::NoOfAyaRepeat_udClick);
+    connect(times_ud, &zelan::ui::UpDown::clicked, this, &Truvo_frm::times_udClick);
+    connect(delay_ud, &zelan::ui::UpDown::clicked, this, &Truvo_frm::delay_udClick);
+    ayaRepeatFinished_ed->installEventFilter(this);
+    targamaRepeatFinished_ed->installEventFilter(this);
+
     connect(printTargama_im, &ImageControl::clicked, this, &Truvo_frm::printTargama_imClick);
     connect(zelanIndex_im, &ImageControl::clicked, this, &Truvo_frm::zelanIndex_imClick);
     connect(help_im, &ImageControl::clicked, this, &Truvo_frm::help_imClick);
@@ -86,7 +109,12 @@ bool Truvo_frm::eventFilter(QObject* watched, QEvent* event) {
             const QPoint at = mouse->position().toPoint();
             PaintBox1MouseDown(mouse->button(), at.x(), at.y());
         }
+    } else if (watched == ayaRepeatFinished_ed) {
+        ayaRepeatWndProc(event);
+    } else if (watched == targamaRepeatFinished_ed) {
+        targamaRepeatWndProc(event);
     } else if (watched == pageNum_ed) {
+        pageNumWndProc(event);
         if (event->type() == QEvent::FocusIn)
             pageNum_edEnter();
         else if (event->type() == QEvent::MouseButtonPress)
