@@ -2,4 +2,27 @@
 
 #include "ruvo.h"
 
-void Truvo_frm::zelanIndex_imClick() {}
+#include "interfacelanguage.h"
+#include "soraindex.h"
+
+namespace {
+
+// The main window's reading position as the index moves it.
+class ReadingPosition : public SoraIndexTarget {
+public:
+    explicit ReadingPosition(Truvo_frm& window) : m_window(window) {}
+    void setSora(int sora) override { m_window.setSora(sora); }
+    int getSora() const override { return m_window.getSora(); }
+    void setAya(int aya) override { m_window.setAya(aya); }
+    void showAyaPage() override { m_window.showAyaPage(); }
+
+private:
+    Truvo_frm& m_window;
+};
+
+} // namespace
+
+void Truvo_frm::zelanIndex_imClick() {
+    ReadingPosition position(*this);
+    showSoraIndex(this, pictureLibrary, position);
+}
