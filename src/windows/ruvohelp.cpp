@@ -2,6 +2,10 @@
 
 #include "ruvo.h"
 
-void Truvo_frm::help_imClick() {}
+#include "interfacelanguage.h"
+#include "nobza.h"
+#include "workgroup.h"
 
-void Truvo_frm::group_bt_imClick() {}
+void Truvo_frm::help_imClick() { showHelpWindow(this, languageCode); }
+
+void Truvo_frm::group_bt_imClick() { showCreditsWindow(this, PaintBox1, pictureLibrary); }

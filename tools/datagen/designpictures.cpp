@@ -250,6 +250,16 @@ QImage creditsBackground() {
         star(p, c, 7, kGold);
     for (int x = 80; x <= 330; x += 50)
         star(p, QPointF(x, 60), 6, kPaleGold);
+    // Outside a rounded outline the window is see-through: the credits window cuts out the
+    // pixels of exactly this one colour (its kCreditsKeyColour). Filled without smoothing, so
+    // no blend of the key colour is left along the edge.
+    QPainterPath outside;
+    outside.addRect(QRectF(image.rect()));
+    QPainterPath body;
+    body.addRoundedRect(QRectF(image.rect()), 10, 10);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.fillPath(outside.subtracted(body), QColor(255, 0, 255));
     return image;
 }
 
