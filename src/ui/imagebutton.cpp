@@ -28,8 +28,10 @@ void ImageButton::setActive(int picture, std::function<bool()> whileHovering, st
 
 void ImageButton::show(int id) {
     // Id 0: the button keeps the picture designed into its window.
-    if (id != 0)
-        loadButtonPicture(m_library ? *m_library : PictureLibrary(), m_control, id);
+    if (id == 0)
+        return;
+    loadButtonPicture(m_library ? *m_library : PictureLibrary(), m_control, id);
+    m_shown = id;
 }
 
 int ImageButton::restingPicture(bool hovering) const {

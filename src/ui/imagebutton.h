@@ -47,6 +47,8 @@ public:
     Pictures pictures() const { return m_pictures; }
     // Shows picture `id` now (the player picture sets of the window use this).
     void show(int id);
+    // The id of the picture the button shows now (0 while it shows its designed picture).
+    int shownId() const { return m_shown; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -62,6 +64,7 @@ private:
     std::function<void()> m_showCaption;
     std::function<void()> m_hideCaptions;
     int m_active = 0;
+    int m_shown = 0;
     std::function<bool()> m_activeWhileHovering;
     std::function<bool()> m_activeAfterRelease;
 };

@@ -1,0 +1,616 @@
+#include "programfolder.h"
+#include "testmain.h"
+#include "viewerfixture.h"
+
+#include "audioplayer.h"
+#include "ayacount.h"
+#include "errormsg.h"
+#include "imagebutton.h"
+#include "imagecontrol.h"
+#include "interfacelanguage.h"
+#include "messages.h"
+#include "platform/media/mediadevice.h"
+#include "platform/media/virtualclockdevice.h"
+#include "ruvo.h"
+#include "table.h"
+#include "updown.h"
+
+#include <QCheckBox>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFrame>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QTest>
+#include <QTime>
+#include <QTimer>
+
+#include <cmath>
+#include <memory>
+
+using zelan::media::MediaDevice;
+using zelan::media::VirtualClockDevice;
+
+namespace {
+
+// The virtual-clock device with a log of what it plays: "S:A" for the recitation of sura S aya
+// A, "tS:A" for its translation, and the path itself for anything else.
+class RecordingDevice : public MediaDevice {
+public:
+    VirtualClockDevice clock;
+    QStringList played;
+    QStringList reciters; // the reciter folder of each recitation played
+
+    std::uint32_t open(const QString& path, std::uint32_t* id) override {
+        const std::uint32_t code = clock.open(path, id);
+        if (code == 0)
+            m_paths[*id] = path;
+        return code;
+    }
+    std::uint32_t statusLength(std::uint32_t id, std::uint32_t* ms) override { return clock.statusLength(id, ms); }
+    std::uint32_t statusMode(std::uint32_t id, std::uint32_t* mode) override { return clock.statusMode(id, mode); }
+    std::uint32_t statusPosition(std::uint32_t id, std::uint32_t* ms) override { return clock.statusPosition(id, ms); }
+    std::uint32_t play(std::uint32_t id, QObject* receiver) override {
+        const QString path = m_paths.value(id);
+        static const QRegularExpression aya(QStringLiteral("sora(\\d+)/Tivlo/(\\w+)/a(\\d+)\\.mp3$"));
+        static const QRegularExpression translation(QStringLiteral("/t(\\d+)_(\\d+)\\.mp3$"));
+        if (const auto m = aya.match(path); m.hasMatch()) {
+            played << m.captured(1) + QLatin1Char(':') + m.captured(3);
+            reciters << m.captured(2);
+        } else if (const auto t = translation.match(path); t.hasMatch()) {
+            played << QStringLiteral("t%1:%2").arg(t.captured(1).toInt()).arg(t.captured(2).toInt());
+        } else {
+            played << path;
+        }
+        return clock.play(id, receiver);
+    }
+    std::uint32_t pause(std::uint32_t id) override { return clock.pause(id); }
+    std::uint32_t resume(std::uint32_t id) override { return clock.resume(id); }
+    std::uint32_t stop(std::uint32_t id) override { return clock.stop(id); }
+    std::uint32_t close(std::uint32_t id) override { return clock.close(id); }
+    QString errorText(std::uint32_t code) const override { return clock.errorText(code); }
+
+private:
+    QHash<std::uint32_t, QString> m_paths;
+};
+
+constexpr std::uint32_t kAyaMs = 1000;
+constexpr std::uint32_t kTranslationMs = 600;
+
+int entryOf(int sora) { return sora == 1 ? 0 : sora - 77; }
+
+// The suras of the portion in reading order.
+QList<int> portionSuras() {
+    QList<int> suras{1};
+    for (int sora = 78; sora <= 114; ++sora)
+        suras << sora;
+    return suras;
+}
+
+// Replaces a box's text as a user does: selects it all and types over it.
+void type(QLineEdit* box, const QString& text) {
+    box->setFocus();
+    box->selectAll();
+    QTest::keyClicks(box, text);
+}
+
+void clickSpinner(zelan::ui::UpDown* spinner, bool up) {
+    const QSize size = spinner->size();
+    QTest::mouseClick(spinner, Qt::LeftButton, {}, QPoint(size.width() / 2, up ? size.height() / 4 : size.height() * 3 / 4));
+}
+
+} // namespace
+
+// The recitation over the full data set on the virtual clock: what follows each sound in the
+// three modes, with and without translation, the player buttons, and the range settings.
+class RecitationTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { ZELAN_ENTER_PROGRAM_FOLDER(m_folder, m_previous); }
+    void cleanupTestCase() {
+        if (!m_previous.isEmpty())
+            QDir::setCurrent(m_previous);
+    }
+
+    void init() {
+        m_messages.clear();
+        m_popups = 0;
+        m_sleeps.clear();
+        zelan::ui::setMessageHook([this](const QString& text, const QString& caption, zelan::ui::MessageKind) {
+            m_messages << (caption.isEmpty() ? text : caption + QStringLiteral(": ") + text);
+        });
+        zelan::ui::setBeepHook([] {});
+        zelan::ui::setModalHook([this](QDialog* dialog) {
+            if (qobject_cast<TerrorMsg_frm*>(dialog))
+                ++m_popups;
+            return 0;
+        });
+        zelan::recitation::setRangePauseSleepForTesting([this](int ms) { m_sleeps << ms; });
+        m_device = std::make_unique<RecordingDevice>();
+        registerRecordings(*m_device);
+        zelan::media::setSystemDeviceForTesting(m_device.get());
+        languageCode = zelan::ui::kArabic;
+        m_window = std::make_unique<Truvo_frm>(nullptr);
+        ruvo_frm = m_window.get();
+        m_window->show(); // the first show opens sura 1 aya 1 on the device
+        m_device->played.clear();
+        m_device->reciters.clear();
+    }
+    void cleanup() {
+        m_window->close();
+        m_window.reset();
+        ruvo_frm = nullptr;
+        zelan::media::setSystemDeviceForTesting(nullptr);
+        m_device.reset();
+        zelan::recitation::setRangePauseSleepForTesting({});
+        zelan::ui::setMessageHook({});
+        zelan::ui::setBeepHook({});
+        zelan::ui::setModalHook({});
+    }
+
+    // Continuous recitation without translation goes from the end of sura 1 to the opening
+    // formula of sura 78, from 113 to 114, and after the last aya of 114 closes the player.
+    void continuousAcrossSuras_data() {
+        QTest::addColumn<int>("sora");
+        QTest::addColumn<int>("aya");
+        QTest::addColumn<QStringList>("expected");
+        QTest::addRow("1 -> 78") << 1 << 7 << QStringList{"1:7", "78:0", "78:1"};
+        QTest::addRow("113 -> 114") << 113 << 5 << QStringList{"113:5", "114:0", "114:1"};
+    }
+    void continuousAcrossSuras() {
+        QFETCH(int, sora);
+        QFETCH(int, aya);
+        QFETCH(QStringList, expected);
+        Truvo_frm& w = window();
+        w.ayaAndTargamaSound_rb->setChecked(false);
+        standOn(sora, aya);
+        w.playAya_bt_imClick();
+        run(int(expected.size()) - 1);
+        QCOMPARE(m_device->played, expected);
+        QCOMPARE(w.currentSora, expected.last().section(QLatin1Char(':'), 0, 0).toInt());
+        QCOMPARE(m_messages, QStringList());
+    }
+
+    void endOfSura114ClosesThePlayer() {
+        Truvo_frm& w = window();
+        w.ayaAndTargamaSound_rb->setChecked(false);
+        standOn(114, 5);
+        w.playAya_bt_imClick();
+        run(10);
+        QCOMPARE(m_device->played, (QStringList{"114:5", "114:6"}));
+        QVERIFY(!player().opened);
+        QCOMPARE(w.buttonOf(w.playAya_bt_im)->shownId(), 490);
+        QCOMPARE(w.buttonOf(w.pause_bt_im)->shownId(), 493);
+        QCOMPARE(w.currentAya, 6);
+    }
+
+    // A range 3 to 5, two plays of each aya, two passes: without translation each aya twice in
+    // a row, then the same again, then the player closes; with translation each play of an aya
+    // is followed by its translation. A pause of 1 second waits for nothing.
+    void rangeRepetition_data() {
+        QTest::addColumn<bool>("translation");
+        QTest::addColumn<QStringList>("expected");
+        const QStringList once{"97:3", "97:3", "97:4", "97:4", "97:5", "97:5"};
+        QTest::addRow("translation off") << false << once + once;
+        QStringList withTranslation;
+        for (const QString& aya : once + once)
+            withTranslation << aya << QLatin1Char('t') + aya;
+        QTest::addRow("translation on") << true << withTranslation;
+    }
+    void rangeRepetition() {
+        QFETCH(bool, translation);
+        QFETCH(QStringList, expected);
+        Truvo_frm& w = window();
+        standOn(97, 1);
+        w.ayaAndTargamaSound_rb->setChecked(translation);
+        chooseRangeMode();
+        setRange("3", "5", "2", "2", "1");
+        w.repeatAya_bt_imClick();
+        QCOMPARE(w.currentAya, 3);
+        QVERIFY(!w.fromAya_pn->isEnabled()); // locked while the first aya plays
+        run(int(expected.size()) + 2);
+        QCOMPARE(m_device->played, expected);
+        QCOMPARE(rangePassesLeft, 0);
+        QVERIFY(!player().opened);
+        QVERIFY(w.fromAya_pn->isEnabled());
+        QCOMPARE(m_sleeps, QList<int>());
+        QCOMPARE(m_messages, QStringList());
+    }
+
+    // The pause after a range aya runs to the start of the clock's second `seconds` - 1 after
+    // the current one; a pause of 2 is asked for after each aya of the range.
+    void rangePauseLength_data() {
+        QTest::addColumn<int>("seconds");
+        QTest::addColumn<int>("msIntoSecond");
+        QTest::addColumn<int>("ms");
+        QTest::addRow("1: none") << 1 << 300 << 0;
+        QTest::addRow("0: none") << 0 << 0 << 0;
+        QTest::addRow("2: to the next second") << 2 << 300 << 700;
+        QTest::addRow("2 at a second's start") << 2 << 0 << 1000;
+        QTest::addRow("3") << 3 << 999 << 1001;
+        QTest::addRow("60") << 60 << 500 << 58500;
+    }
+    void rangePauseLength() {
+        QFETCH(int, seconds);
+        QFETCH(int, msIntoSecond);
+        QFETCH(int, ms);
+        QCOMPARE(zelan::recitation::rangePauseMs(seconds, msIntoSecond), ms);
+    }
+    void rangePauseComesAfterEachAya() {
+        Truvo_frm& w = window();
+        standOn(97, 1);
+        w.ayaAndTargamaSound_rb->setChecked(false);
+        chooseRangeMode();
+        setRange("1", "2", "1", "1", "2");
+        w.repeatAya_bt_imClick();
+        run(5);
+        QCOMPARE(m_device->played, (QStringList{"97:1", "97:2"}));
+        QCOMPARE(m_sleeps.size(), 2);
+        for (int ms : m_sleeps)
+            QVERIFY(ms > 0 && ms <= 1000);
+    }
+    // The one real pause: 2 seconds ends at the start of the next second of the clock.
+    void realPauseEndsAtTheNextSecond() {
+        zelan::recitation::setRangePauseSleepForTesting({});
+        repeatPause = 2;
+        const QTime before = QTime::currentTime();
+        QElapsedTimer clock;
+        clock.start();
+        window().rangePause();
+        const QTime after = QTime::currentTime();
+        QVERIFY2(clock.elapsed() <= 1000 + 50, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY2(before.msecsTo(after) >= 1000 - before.msec() - 5, qPrintable(after.toString(u"hh:mm:ss.zzz")));
+        QVERIFY2(after.msec() < 100, qPrintable(after.toString(u"hh:mm:ss.zzz")));
+    }
+
+    // The play button resumes a paused sound (reciting pictures) and restarts a playing one;
+    // the translation button resumes a paused sound without changing the pictures.
+    void playAndTranslationButtons() {
+        Truvo_frm& w = window();
+        standOn(97, 2);
+        w.ayaAya_rb->setChecked(true);
+        w.playAya_bt_imClick();
+        m_device->clock.advance(300);
+        w.pause_bt_imClick();
+        QCOMPARE(player().getMode(), 1);
+        QCOMPARE(w.buttonOf(w.pause_bt_im)->shownId(), 509);
+        w.playAya_bt_imClick();
+        QCOMPARE(player().getMode(), 2);
+        QCOMPARE(player().getPosition(), 300u);
+        QCOMPARE(w.buttonOf(w.playAya_bt_im)->shownId(), 508);
+        m_device->clock.advance(100);
+        w.playAya_bt_imClick(); // playing: from the beginning
+        QCOMPARE(player().getPosition(), 0u);
+        QCOMPARE(m_device->played, (QStringList{"97:2", "97:2"}));
+
+        w.pause_bt_imClick();
+        w.playTargamaSoun_btClick();
+        QCOMPARE(player().getMode(), 2);
+        QCOMPARE(w.buttonOf(w.pause_bt_im)->shownId(), 509); // the paused pictures stay
+        QCOMPARE(m_device->played.size(), 2);
+
+        w.stop_bt_imClick();
+        QCOMPARE(player().getMode(), 3);
+        QCOMPARE(w.buttonOf(w.pause_bt_im)->shownId(), 493);
+        m_device->clock.advance(5000);
+        QCoreApplication::sendPostedEvents();
+        QCOMPARE(m_device->played.size(), 2); // a stopped sound leads nowhere
+    }
+
+    // Aya by aya: the aya, its translation, then silence with the buttons back to normal.
+    void ayaByAya() {
+        Truvo_frm& w = window();
+        standOn(97, 2);
+        w.ayaAya_rb->setChecked(true);
+        w.playAya_bt_imClick();
+        run(5);
+        QCOMPARE(m_device->played, (QStringList{"97:2", "t97:2"}));
+        QCOMPARE(w.currentAya, 2);
+        QCOMPARE(w.buttonOf(w.playTargamaSoun_bt)->shownId(), 530);
+        QCOMPARE(w.buttonOf(w.playAya_bt_im)->shownId(), 490);
+    }
+
+    // The translation button in range mode hands its end to the range step, which with the
+    // counters of a finished range (0) starts nothing.
+    void translationButtonInRangeMode() {
+        Truvo_frm& w = window();
+        standOn(97, 2);
+        chooseRangeMode();
+        rangePassesLeft = 0;
+        ayaRepeatsLeft = 0;
+        w.playTargamaSoun_btClick();
+        run(5);
+        QCOMPARE(m_device->played, QStringList{"t97:2"});
+        QCOMPARE(player().getMode(), 2); // nothing closed it either
+    }
+
+    // Mode and reciter are read when a sound ends: a new reciter takes effect with the next aya,
+    // and unchecking the translation while one plays drops the next aya's translation.
+    void changesDuringASound() {
+        Truvo_frm& w = window();
+        standOn(97, 1);
+        w.playAya_bt_imClick();
+        w.telawaBy_cbChange(0); // Zorvik
+        step();                 // 97:1 ends: its translation
+        step();                 // the translation ends: 97:2 with the new reciter
+        w.ayaAndTargamaSound_rb->setChecked(false);
+        step(); // 97:2 ends: no translation, 97:3
+        QCOMPARE(m_device->played, (QStringList{"97:1", "t97:1", "97:2", "97:3"}));
+        QCOMPARE(m_device->reciters, (QStringList{"Pellune", "Zorvik", "Zorvik"}));
+        w.ayaAndTargamaSound_rb->setChecked(true);
+        step(); // 97:3 ends
+        w.ayaAndTargamaSound_rb->setChecked(false);
+        step(); // its translation ends in the translation receiver, which goes on to 97:4
+        QCOMPARE(m_device->played.mid(4), (QStringList{"t97:3", "97:4"}));
+        step();
+        QCOMPARE(m_device->played.mid(6), QStringList{"97:5"});
+    }
+
+    // A reciter number outside 1 to 4 (a language's record can give one) names only the
+    // recordings' folder: the player reports the open error and nothing plays.
+    void reciterOutsideTheTable() {
+        Truvo_frm& w = window();
+        standOn(97, 1);
+        w.reciterNumber = 5;
+        w.playAya_bt_imClick();
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY2(m_messages.first().startsWith(QStringLiteral("MCI Error: ")), qPrintable(m_messages.first()));
+        QVERIFY2(m_messages.first().contains(QStringLiteral("Translations/Sound_aya")), qPrintable(m_messages.first()));
+        QCOMPARE(m_device->played, QStringList());
+    }
+
+    // The settings: what typing into the boxes does.
+    void typedSettings() {
+        Truvo_frm& w = window();
+        standOn(112, 1);
+        chooseRangeMode();
+        type(w.fromAya_ed, QStringLiteral("9"));
+        QCOMPARE(w.fromAya_ed->text(), QStringLiteral("4"));
+        QCOMPARE(w.currentAya, 4);
+        QCOMPARE(w.fromAya_ud->position(), 4);
+        type(w.toAya_ed, QStringLiteral("0"));
+        QCOMPARE(w.toAya_ed->text(), QStringLiteral("1"));
+        type(w.toAya_ed, QStringLiteral("9"));
+        QCOMPARE(w.toAya_ed->text(), QStringLiteral("4"));
+        QCOMPARE(w.currentAya, 4); // the last aya does not move the reading position
+        type(w.delay_ed, QStringLiteral("75"));
+        QCOMPARE(w.delay_ed->text(), QStringLiteral("60"));
+        type(w.times_ed, QStringLiteral("75"));
+        QCOMPARE(w.times_ed->text(), QStringLiteral("75"));
+        type(w.NoOfAyaRepeat_ed, QStringLiteral("999"));
+        QCOMPARE(w.NoOfAyaRepeat_ed->text(), QStringLiteral("999"));
+        QCOMPARE(m_popups, 0);
+        QVERIFY(w.readRangeSettings());
+        QCOMPARE(std::tuple(w.rangeFrom, w.rangeTo, ayaRepeatsLeft, rangePassesLeft, repeatPause),
+                 std::tuple(4, 4, 999, 75, 60));
+    }
+
+    // A letter shows the error popup at once and again at the range start, which plays nothing;
+    // so does a pause of 0. Before a single aya in range mode a bad pass count only warns.
+    void badSettingsAreRefused() {
+        Truvo_frm& w = window();
+        standOn(97, 1);
+        chooseRangeMode();
+        type(w.times_ed, QStringLiteral("x"));
+        QCOMPARE(m_popups, 1);
+        w.repeatAya_bt_imClick();
+        QCOMPARE(m_popups, 2);
+        QCOMPARE(m_device->played, QStringList());
+        w.playAya_bt_imClick();
+        QCOMPARE(m_messages, QStringList{QStringLiteral("فضلا أدخل قيم صحيحة لعدد مرات التكرار والفاصل الزمني")});
+        QCOMPARE(m_device->played, QStringList{"97:1"});
+
+        type(w.times_ed, QStringLiteral("1"));
+        type(w.delay_ed, QStringLiteral("0"));
+        m_popups = 0;
+        m_device->played.clear();
+        w.repeatAya_bt_imClick();
+        QCOMPARE(m_popups, 1);
+        QCOMPARE(m_device->played, QStringList());
+        QCOMPARE(player().getMode(), 2); // the aya that played is left alone
+    }
+
+    // First aya 5 and last aya 3 become 3 and 5, the reading position goes to 3, and the range
+    // plays 3 to 5.
+    void reversedRangeIsSwapped() {
+        Truvo_frm& w = window();
+        standOn(97, 1);
+        w.ayaAndTargamaSound_rb->setChecked(false);
+        chooseRangeMode();
+        setRange("5", "3", "1", "1", "1");
+        QCOMPARE(w.currentAya, 5);
+        w.repeatAya_bt_imClick();
+        QCOMPARE(w.fromAya_ed->text(), QStringLiteral("3"));
+        QCOMPARE(w.toAya_ed->text(), QStringLiteral("5"));
+        QCOMPARE(std::pair(w.fromAya_ud->position(), w.toAya_ud->position()), std::pair(3, 5));
+        run(5);
+        QCOMPARE(m_device->played, (QStringList{"97:3", "97:4", "97:5"}));
+    }
+
+    // Range mode opens the settings at 1 without moving the reading position, and closes a
+    // playing sound; the other modes close the settings and leave the sound playing.
+    void modesOpenAndCloseTheSettings() {
+        Truvo_frm& w = window();
+        standOn(97, 3);
+        QVERIFY(!w.repeatAya_bt_im->isEnabled());
+        QVERIFY(w.times_ed->isReadOnly());
+        w.playAya_bt_imClick();
+        QTest::mouseClick(w.continueAya_rb, Qt::LeftButton);
+        QVERIFY(w.continueAya_rb->isChecked());
+        QVERIFY(!player().opened);
+        QVERIFY(w.repeatAya_bt_im->isEnabled());
+        for (QLineEdit* box : {w.fromAya_ed, w.toAya_ed, w.NoOfAyaRepeat_ed, w.times_ed, w.delay_ed}) {
+            QCOMPARE(box->text(), QStringLiteral("1"));
+            QVERIFY(!box->isReadOnly());
+        }
+        for (zelan::ui::UpDown* spinner : {w.fromAya_ud, w.toAya_ud, w.NoOfAyaRepeat_ud, w.times_ud, w.delay_ud}) {
+            QCOMPARE(spinner->position(), 1);
+            QVERIFY(spinner->isEnabled());
+        }
+        QCOMPARE(w.currentAya, 3);
+        w.playAya_bt_imClick();
+        QTest::mouseClick(w.ayaAya_rb, Qt::LeftButton);
+        QCOMPARE(player().getMode(), 2);
+        QVERIFY(!w.repeatAya_bt_im->isEnabled());
+        QVERIFY(w.times_ed->isReadOnly());
+        QVERIFY(!w.times_ud->isEnabled());
+        QVERIFY(w.times_pn->isEnabled());
+        QCOMPARE(w.times_ed->text(), QStringLiteral("1"));
+    }
+
+    // The first-aya spinner: at 0 in sura 1 nothing happens; in sura 78 the opening formula
+    // becomes the first aya and the reading position. The counts stop at 20.
+    void spinners() {
+        Truvo_frm& w = window();
+        standOn(1, 1);
+        chooseRangeMode();
+        w.fromAya_ud->setRange(0, 7); // as the sura's limits could be
+        clickSpinner(w.fromAya_ud, false);
+        QCOMPARE(w.fromAya_ed->text(), QStringLiteral("1"));
+        standOn(78, 5);
+        clickSpinner(w.fromAya_ud, true);
+        QCOMPARE(w.fromAya_ed->text(), QStringLiteral("1"));
+        clickSpinner(w.fromAya_ud, false);
+        clickSpinner(w.fromAya_ud, false);
+        QCOMPARE(w.fromAya_ed->text(), QStringLiteral("0"));
+        QCOMPARE(w.currentAya, 0);
+        w.times_ud->setPosition(20);
+        clickSpinner(w.times_ud, true);
+        QCOMPARE(w.times_ed->text(), QStringLiteral("20"));
+        clickSpinner(w.delay_ud, false);
+        QCOMPARE(w.delay_ed->text(), QStringLiteral("0"));
+    }
+
+    // Continuous recitation with translation from the first aya of sura 1 to the end of sura
+    // 114: every aya and its translation once, in order, and each aya starts with its own page
+    // half on show.
+    void wholePortionWithTranslation() {
+        Truvo_frm& w = window();
+        QStringList expected;
+        for (int sora : portionSuras())
+            for (int aya = zelan::data::firstAya(sora); aya <= zelan::data::ayaCount(sora); ++aya)
+                expected << QStringLiteral("%1:%2").arg(sora).arg(aya) << QStringLiteral("t%1:%2").arg(sora).arg(aya);
+        standOn(1, 1);
+        QStringList wrongHalves;
+        m_onAyaStart = [&] {
+            const auto [page, half] = ayaHalf(w.currentSora, w.currentAya);
+            if (page != w.currentPage || half != w.currentHalf)
+                wrongHalves << QStringLiteral("%1:%2 on %3/%4, not %5/%6")
+                                   .arg(w.currentSora)
+                                   .arg(w.currentAya)
+                                   .arg(w.currentPage)
+                                   .arg(w.currentHalf)
+                                   .arg(page)
+                                   .arg(half);
+        };
+        w.playAya_bt_imClick();
+        run(int(expected.size()) + 5);
+        QCOMPARE(m_device->played.size(), expected.size());
+        QCOMPARE(m_device->played, expected);
+        QCOMPARE(wrongHalves, QStringList());
+        QVERIFY(!player().opened);
+        QCOMPARE(std::tuple(w.currentSora, w.currentPage, w.currentHalf), std::tuple(114, 24, 2));
+        QCOMPARE(m_messages, QStringList());
+    }
+
+private:
+    Truvo_frm& window() { return *m_window; }
+    TaudioPlayer& player() { return *m_window->recitationPlayer(); }
+
+    void standOn(int sora, int aya) {
+        m_window->sora_cbChange(entryOf(sora));
+        m_window->setAya(aya);
+        m_window->showAyaPage();
+    }
+
+    void chooseRangeMode() { QTest::mouseClick(m_window->continueAya_rb, Qt::LeftButton); }
+
+    void setRange(const char* from, const char* to, const char* repeats, const char* passes, const char* pause) {
+        Truvo_frm& w = *m_window;
+        type(w.fromAya_ed, QString::fromLatin1(from));
+        type(w.toAya_ed, QString::fromLatin1(to));
+        type(w.NoOfAyaRepeat_ed, QString::fromLatin1(repeats));
+        type(w.times_ed, QString::fromLatin1(passes));
+        type(w.delay_ed, QString::fromLatin1(pause));
+    }
+
+    // The half of an aya's first row (for sura 1, page 1 half 1).
+    std::pair<int, int> ayaHalf(int sora, int aya) {
+        if (sora == 1)
+            return {1, 1};
+        const auto found = m_halves.find({sora, aya});
+        return found == m_halves.end() ? std::pair(-1, -1) : found->second;
+    }
+
+    // Plays the sound in progress to its end, letting the half-turn timer act at its mark, and
+    // delivers the completion notice. False when nothing plays.
+    bool step() {
+        TaudioPlayer& p = player();
+        if (!p.opened || p.getMode() != AyaPlayer::kPlaying)
+            return false;
+        if (m_window->delayAya_tm->isActive()) {
+            const auto mark = std::uint32_t(std::ceil(double(p.length) * double(halfTurnFraction)));
+            if (mark > p.getPosition())
+                m_device->clock.advance(mark - p.getPosition());
+            m_window->delayAya_tmTimer();
+        }
+        m_device->clock.advance(p.length - p.getPosition());
+        const qsizetype before = m_device->played.size();
+        QCoreApplication::sendPostedEvents();
+        if (m_onAyaStart && m_device->played.size() > before && !m_device->played.last().startsWith(QLatin1Char('t')))
+            m_onAyaStart();
+        return true;
+    }
+    // Steps until nothing plays, at most `limit` times.
+    void run(int limit) {
+        if (m_onAyaStart)
+            m_onAyaStart();
+        for (int i = 0; i < limit && step(); ++i) {
+        }
+    }
+
+    void registerRecordings(RecordingDevice& device) {
+        const QString base = QDir::currentPath() + QStringLiteral("/Translations/");
+        for (int sora : portionSuras())
+            for (int aya = zelan::data::firstAya(sora); aya <= zelan::data::ayaCount(sora); ++aya)
+                for (const char* reciter : {"Zorvik", "Pellune", "Sarnex", "Wendak"})
+                    device.clock.addFile(base + QStringLiteral("Sound_aya/sora%1/Tivlo/%2/a%3.mp3")
+                                                    .arg(sora)
+                                                    .arg(QString::fromLatin1(reciter))
+                                                    .arg(aya),
+                                         kAyaMs);
+        QDirIterator files(base + QStringLiteral("Sound_trans"), QDir::Files, QDirIterator::Subdirectories);
+        while (files.hasNext())
+            device.clock.addFile(files.next(), kTranslationMs);
+        if (m_halves.empty()) {
+            // The half of each aya's first row, from the line table.
+            zelan::tables::Table lines(QStringLiteral("halves"), QStringLiteral("trans_RUS"), QStringLiteral("LINES_ruvo.DB"));
+            lines.open();
+            for (lines.first(); !lines.eof(); lines.next()) {
+                const int sora = lines.fieldByName(QStringLiteral("soranum")).asInteger();
+                const int aya = lines.fieldByName(QStringLiteral("ayanum")).asInteger();
+                const std::pair page{lines.fieldByName(QStringLiteral("pagenum")).asInteger(),
+                                     lines.fieldByName(QStringLiteral("halfnum")).asInteger()};
+                const auto [at, added] = m_halves.try_emplace({sora, aya}, page);
+                if (!added && page < at->second)
+                    at->second = page;
+            }
+        }
+    }
+
+    QString m_folder;
+    QString m_previous;
+    std::unique_ptr<RecordingDevice> m_device;
+    std::unique_ptr<Truvo_frm> m_window;
+    QStringList m_messages;
+    int m_popups = 0;
+    QList<int> m_sleeps;
+    std::function<void()> m_onAyaStart;
+    std::map<std::pair<int, int>, std::pair<int, int>> m_halves;
+};
+
+ZELAN_TEST_CLASS(RecitationTest)
+
+#include "tst_recitation.moc"
