@@ -7,8 +7,12 @@
 #include "messages.h"
 #include "platform/media/mediadevice.h"
 #include "ruvo.h"
+#include "schema.h"
+#include "table.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QPointer>
 #include <QRadioButton>
@@ -303,6 +307,55 @@ private slots:
         m_device.files.insert(deep, 1000);
         QCOMPARE(m_player->openFile(deep), 0u);
         QCOMPARE(m_player->fileName, deep);
+    }
+
+    // The translation recording of the aya the translation table stands on: its language's
+    // folder, the sura's folder and the record's file. A language number outside the folder
+    // table, or a record without a file name (whose path names the sura's folder), is told to
+    // the user as a missing file, never read outside the table or handed to the player.
+    void translationSoundFile_data() {
+        QTest::addColumn<int>("aya");
+        QTest::addColumn<QString>("expected"); // the path under Translations/Sound_trans/Lang/
+        QTest::addColumn<bool>("found");
+        QTest::addRow("found") << 1 << "russ/sora97/t1.mp3" << true;
+        QTest::addRow("language 50") << 2 << "/sora97/t2.mp3" << false;
+        QTest::addRow("language -1") << 3 << "/sora97/t3.mp3" << false;
+        QTest::addRow("no file name") << 4 << "russ/sora97/" << false;
+        QTest::addRow("no file") << 5 << "russ/sora97/t5.mp3" << false;
+    }
+    void translationSoundFile() {
+        QFETCH(int, aya);
+        QFETCH(QString, expected);
+        QFETCH(bool, found);
+        m_window.reset();
+        const QByteArray picture = jpeg(solid(QSize(200, 30), Qt::gray));
+        Folder::insert(zelan::data::translationsTable(),
+                       {{qint64(97), qint64(1), qint64(23), qint64(1), picture, QByteArray(), QStringLiteral("t1.mp3"), QString()},
+                        {qint64(97), qint64(2), qint64(50), qint64(1), picture, QByteArray(), QStringLiteral("t2.mp3"), QString()},
+                        {qint64(97), qint64(3), qint64(-1), qint64(1), picture, QByteArray(), QStringLiteral("t3.mp3"), QString()},
+                        {qint64(97), qint64(4), qint64(23), qint64(1), picture, QByteArray(), QString(), QString()},
+                        {qint64(97), qint64(5), qint64(23), qint64(1), picture, QByteArray(), QStringLiteral("t5.mp3"), QString()}});
+        const QString lang = QDir::currentPath() + QStringLiteral("/Translations/Sound_trans/Lang/");
+        // Files at every path the records could name, so only the checks decide.
+        for (const QString& file : {QStringLiteral("russ/sora97/t1.mp3"), QStringLiteral("/sora97/t2.mp3"),
+                                    QStringLiteral("/sora97/t3.mp3")}) {
+            QDir().mkpath(QFileInfo(lang + file).path());
+            QFile(lang + file).open(QIODevice::WriteOnly);
+        }
+        m_window = std::make_unique<Truvo_frm>(nullptr);
+        ruvo_frm = m_window.get();
+        m_window->sora_cbChange(97 - 77);
+        m_window->setAya(aya);
+        m_window->highlightAya(97, aya, 100); // the translation table follows the looked-up aya
+        QCOMPARE(m_window->Translations_tb->fieldByName(QStringLiteral("AyaNum")).asInteger(), aya);
+        const QString result = m_window->translationSoundFile(97);
+        if (found) {
+            QCOMPARE(result, lang + expected);
+            QCOMPARE(m_messages, QStringList());
+        } else {
+            QCOMPARE(result, QString());
+            QCOMPARE(m_messages, QStringList{QStringLiteral(": الملف التالي غير موجود : ") + lang + expected});
+        }
     }
 
 private:
