@@ -6,7 +6,8 @@ Ttrans_dm_fm* trans_dm_fm = nullptr;
 
 Ttrans_dm_fm::Ttrans_dm_fm(QObject* owner)
     : QObject(owner), Translations_tb(zelan::data::createPrintTranslationsTable()),
-      transTemp_tb(zelan::data::createTransTempTable()) {
+      transTemp_tb(zelan::data::createTransTempTable()), Translations_sr(Translations_tb.get()),
+      transTemp_sr(transTemp_tb.get()) {
     setObjectName(QStringLiteral("trans_dm_fm"));
     DataModuleCreate();
 }

@@ -24,6 +24,10 @@ public:
 
     std::unique_ptr<zelan::tables::Table> Translations_tb;
     std::unique_ptr<zelan::tables::Table> transTemp_tb;
+    // The data sources that name the two tables as masters (the print links Translations_tb
+    // to transTemp_sr while the report is previewed).
+    zelan::tables::DataSource Translations_sr;
+    zelan::tables::DataSource transTemp_sr;
 };
 
 // The print data module, created at program start; null before and after.
