@@ -20,6 +20,7 @@
 #include <QImage>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <vector>
 
 namespace printfixture {
@@ -60,6 +61,7 @@ inline QColor libraryColour(int id) { return QColor((id * 37) % 200 + 20, (id * 
 struct Options {
     bool ayaZero = true;    // records of aya 0 for the suras after sura 1
     QString charset = QStringLiteral("178");
+    std::vector<std::pair<int, int>> damaged = {}; // ayas whose translation picture is cut short
 };
 
 class Folder {
@@ -71,8 +73,10 @@ public:
         std::vector<std::vector<Value>> rows;
         for (const auto& [sora, count] : suras()) {
             for (int aya = (sora == 1 || !options.ayaZero) ? 1 : 0; aya <= count; ++aya) {
-                rows.push_back({qint64(sora), qint64(aya), qint64(23), qint64(1),
-                                encode(solid(translationSize(), translationColour(sora, aya)), "JPEG"), QByteArray(),
+                QByteArray picture = encode(solid(translationSize(), translationColour(sora, aya)), "JPEG");
+                if (std::find(options.damaged.begin(), options.damaged.end(), std::pair{sora, aya}) != options.damaged.end())
+                    picture.truncate(picture.size() / 2);
+                rows.push_back({qint64(sora), qint64(aya), qint64(23), qint64(1), picture, QByteArray(),
                                 QStringLiteral("t.mp3"), QString()});
                 keys.push_back({sora, aya});
             }

@@ -241,6 +241,41 @@ private slots:
         QCOMPARE(childTexts(QStringLiteral("QRDBText1")), QStringLiteral("78 79 79"));
     }
 
+    // A translation picture that does not decode prints an empty box of the design height:
+    // the picture of the aya before must not stand above this aya's numbers.
+    void damagedPictureLeavesTheBoxEmpty() {
+        useFolder({true, QStringLiteral("178"), {{78, 2}}});
+        Ttrans_options_frm w(nullptr);
+        choose(w, 1, QStringLiteral("1"), 1, QStringLiteral("3"));
+        w.okButton_imClick();
+        std::vector<const zelan::report::PlacedBand*> details;
+        for (const auto& band : trans_rep_fm->QuickRep1.pages().at(0).bands) {
+            if (band.type == BandType::Detail)
+                details.push_back(&band);
+        }
+        QCOMPARE(details.size(), size_t(3));
+        QVERIFY(!details[0]->elements[0].picture.isNull());
+        QVERIFY(details[1]->elements[0].picture.isNull());
+        QCOMPARE(details[1]->height, 15.6);
+        QVERIFY(!details[2]->elements[0].picture.isNull());
+        QCOMPARE(childTexts(QStringLiteral("ayaNum_qrt")), QStringLiteral("1 2 3"));
+    }
+
+    // A run without records (ayas past the end of the sura) prints the title and the footer.
+    void emptyRunPrintsTitleAndFooter() {
+        useFolder({true});
+        Ttrans_options_frm w(nullptr);
+        choose(w, 0, QStringLiteral("9"), 0, QStringLiteral("8"));
+        w.okButton_imClick();
+        QCOMPARE(transTempKeys(), QString());
+        QCOMPARE(m_previews, 1);
+        QCOMPARE(trans_rep_fm->QuickRep1.pages().size(), size_t(1));
+        QStringList names;
+        for (const auto& band : trans_rep_fm->QuickRep1.pages()[0].bands)
+            names.append(band.name);
+        QCOMPARE(names, (QStringList{"TitleBand1", "PageFooterBand1"}));
+    }
+
     // Aya text that is no integer shows the conversion error naming the text and prints
     // nothing: no preview, the keys of the last print stay.
     void nonIntegerAya_data() {
