@@ -23,9 +23,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QTemporaryDir>
-
 #include <benchmark/benchmark.h>
-
 #include <cstdio>
 #include <memory>
 

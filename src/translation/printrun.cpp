@@ -23,6 +23,8 @@ std::optional<int> ayaNumber(const QString& text, QString* error) {
     return value;
 }
 
-QString ayaCellText(const QString& text) { return text == QLatin1String("0") ? QStringLiteral("--") : text; }
+QString ayaCellText(const QString& text) {
+    return text == QLatin1String("0") ? QStringLiteral("--") : text;
+}
 
 } // namespace zelan::translation

@@ -1,8 +1,7 @@
 // Printing the translation of a run of ayas, opened from the main window.
 
-#include "ruvo.h"
-
 #include "messages.h"
+#include "ruvo.h"
 #include "transoptions.h"
 
 void Truvo_frm::printTargama_imClick() {

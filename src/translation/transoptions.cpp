@@ -19,7 +19,6 @@
 #include <QPainter>
 #include <QScopeGuard>
 #include <QScreen>
-
 #include <stdexcept>
 #include <vector>
 
@@ -55,8 +54,8 @@ PictureList* soraList(QWidget* parent, const char* name, int left) {
 }
 
 // An aya setting: a lowered panel holding a three-character box and its spinner.
-QFrame* ayaPanel(QWidget* parent, const char* name, int left, QLineEdit*& box, const char* boxName, UpDown*& spinner,
-                 const char* spinnerName) {
+QFrame* ayaPanel(QWidget* parent, const char* name, int left, QLineEdit*& box, const char* boxName,
+                 UpDown*& spinner, const char* spinnerName) {
     auto* panel = new QFrame(parent);
     panel->setObjectName(QString::fromLatin1(name));
     panel->setGeometry(left, kPanelTop, 49, 26);
@@ -83,7 +82,9 @@ QFrame* ayaPanel(QWidget* parent, const char* name, int left, QLineEdit*& box, c
     return panel;
 }
 
-QString libraryString(int id) { return pictureLibrary ? pictureLibrary->string(id).value_or(QString()) : QString(); }
+QString libraryString(int id) {
+    return pictureLibrary ? pictureLibrary->string(id).value_or(QString()) : QString();
+}
 
 } // namespace
 
@@ -91,8 +92,10 @@ Ttrans_options_frm::Ttrans_options_frm(QWidget* owner) : QDialog(owner) {
     buildDesign();
     m_okButton = new ImageButton(okButton_im, &pictureLibrary, {467, 475, 476});
     m_cancelButton = new ImageButton(cancelButton_im, &pictureLibrary, {468, 477, 478});
-    startSora_cb->setDrawItem([this](QPainter& p, int index, const QRect& rect) { startSora_cbDrawItem(p, index, rect); });
-    endSora_cb->setDrawItem([this](QPainter& p, int index, const QRect& rect) { endSora_cbDrawItem(p, index, rect); });
+    startSora_cb->setDrawItem(
+        [this](QPainter& p, int index, const QRect& rect) { startSora_cbDrawItem(p, index, rect); });
+    endSora_cb->setDrawItem(
+        [this](QPainter& p, int index, const QRect& rect) { endSora_cbDrawItem(p, index, rect); });
     connect(startSora_cb, &QComboBox::activated, this, &Ttrans_options_frm::startSora_cbChange);
     connect(endSora_cb, &QComboBox::activated, this, &Ttrans_options_frm::endSora_cbChange);
     connect(startAya_ud, &UpDown::clicked, this, &Ttrans_options_frm::startAya_udClick);
@@ -132,13 +135,16 @@ void Ttrans_options_frm::buildDesign() {
     // The design places are those of the Russian interface; FormShow moves them by language.
     startSora_cb = soraList(Panel1, "startSora_cb", 432);
     endSora_cb = soraList(Panel1, "endSora_cb", 98);
-    startAya_pn = ayaPanel(Panel1, "startAya_pn", 290, startAya_ed, "startAya_ed", startAya_ud, "startAya_ud");
+    startAya_pn =
+        ayaPanel(Panel1, "startAya_pn", 290, startAya_ed, "startAya_ed", startAya_ud, "startAya_ud");
     endAya_pn = ayaPanel(Panel1, "endAya_pn", 626, endAya_ed, "endAya_ed", endAya_ud, "endAya_ud");
     okButton_im = image(Panel1, "okButton_im", 538, 165);
     cancelButton_im = image(Panel1, "cancelButton_im", 65, 169);
 }
 
-int Ttrans_options_frm::soraOfItem(int index) { return index <= 0 ? 1 : 77 + index; }
+int Ttrans_options_frm::soraOfItem(int index) {
+    return index <= 0 ? 1 : 77 + index;
+}
 
 void Ttrans_options_frm::FormCreate() {
     startSora_cb->clear();
@@ -174,7 +180,8 @@ void Ttrans_options_frm::FormShow() {
     if (languageCode != zelan::ui::kArabic && languageCode != zelan::ui::kRussian)
         return;
     for (const Place& place : places)
-        place.control->move(languageCode == zelan::ui::kArabic ? place.arabic : place.russian, place.control->y());
+        place.control->move(languageCode == zelan::ui::kArabic ? place.arabic : place.russian,
+                            place.control->y());
 }
 
 void Ttrans_options_frm::FormActivate() {
@@ -183,7 +190,9 @@ void Ttrans_options_frm::FormActivate() {
     charset.trimmed().toInt(&ok);
     if (!ok) {
         throw std::runtime_error(
-            QStringLiteral("'%1' is not a valid integer value (string 133 of the picture library)").arg(charset).toStdString());
+            QStringLiteral("'%1' is not a valid integer value (string 133 of the picture library)")
+                .arg(charset)
+                .toStdString());
     }
     // Qt chooses the script of each text itself, so the character set only has to be a
     // number; the face is what changes.
@@ -221,10 +230,18 @@ void spinnerClicked(qint32 sora, zelan::ui::UpDown* spinner, QLineEdit* box) {
 }
 } // namespace
 
-void Ttrans_options_frm::startSora_cbChange() { soraChanged(startSora_cb, startSora, startAya_ud, startAya_ed); }
-void Ttrans_options_frm::endSora_cbChange() { soraChanged(endSora_cb, endSora, endAya_ud, endAya_ed); }
-void Ttrans_options_frm::startAya_udClick() { spinnerClicked(startSora, startAya_ud, startAya_ed); }
-void Ttrans_options_frm::endAya_udClick() { spinnerClicked(endSora, endAya_ud, endAya_ed); }
+void Ttrans_options_frm::startSora_cbChange() {
+    soraChanged(startSora_cb, startSora, startAya_ud, startAya_ed);
+}
+void Ttrans_options_frm::endSora_cbChange() {
+    soraChanged(endSora_cb, endSora, endAya_ud, endAya_ed);
+}
+void Ttrans_options_frm::startAya_udClick() {
+    spinnerClicked(startSora, startAya_ud, startAya_ed);
+}
+void Ttrans_options_frm::endAya_udClick() {
+    spinnerClicked(endSora, endAya_ud, endAya_ed);
+}
 
 void Ttrans_options_frm::startSora_cbDrawItem(QPainter& painter, int index, const QRect& rect) const {
     if (index >= 0 && size_t(index) < printSoraPictures.size())
@@ -244,7 +261,8 @@ void Ttrans_options_frm::okButton_imClick() {
     // Both boxes are read before anything changes, so that bad text prints nothing.
     QString error;
     const std::optional<int> startAya = zelan::translation::ayaNumber(startAya_ed->text(), &error);
-    const std::optional<int> endAya = startAya ? zelan::translation::ayaNumber(endAya_ed->text(), &error) : std::nullopt;
+    const std::optional<int> endAya =
+        startAya ? zelan::translation::ayaNumber(endAya_ed->text(), &error) : std::nullopt;
     if (!startAya || !endAya) {
         zelan::ui::showMessage(error);
         return;
@@ -290,4 +308,6 @@ void Ttrans_options_frm::okButton_imClick() {
     trans_rep_fm->preview(this);
 }
 
-void Ttrans_options_frm::cancelButton_imClick() { close(); }
+void Ttrans_options_frm::cancelButton_imClick() {
+    close();
+}

@@ -93,14 +93,17 @@ Ttrans_rep_fm::Ttrans_rep_fm(QObject* owner) : QObject(owner) {
         if (trans_dm_fm)
             trans_dm_fm->transTemp_tb->next();
     };
-    r.records.eof = [] { return !trans_dm_fm || !trans_dm_fm->transTemp_tb->isOpen() || trans_dm_fm->transTemp_tb->eof(); };
+    r.records.eof = [] {
+        return !trans_dm_fm || !trans_dm_fm->transTemp_tb->isOpen() || trans_dm_fm->transTemp_tb->eof();
+    };
     r.beforePrint = [this] { QuickRep1BeforePrint(); };
     r.afterPreview = [this] { QuickRep1AfterPreview(); };
 
     TitleBand1 = &r.addBand(BandType::Title, QStringLiteral("TitleBand1"));
     TitleBand1->height = 40.5;
     TitleBand1->colour = Qt::white;
-    for (Element e : {image("complexText_im", 2.9, 3.2), image("QRImage1", 77.8, 3.7), image("logoText_im", 113.8, 2.9)}) {
+    for (Element e : {image("complexText_im", 2.9, 3.2), image("QRImage1", 77.8, 3.7),
+                      image("logoText_im", 113.8, 2.9)}) {
         e.center = true;
         e.stretch = true;
         TitleBand1->addElement(std::move(e));
@@ -129,14 +132,17 @@ Ttrans_rep_fm::Ttrans_rep_fm(QObject* owner) : QObject(owner) {
     ChildBand1->height = 15.9;
     ChildBand1->colour = kBandColour;
     const QFont numbers = face("Microsoft Sans Serif", 10);
-    for (Element e : {image("russianTrans_im", 145.8, 0.8), image("soraNum_im", 114.3, 1.6), image("ayaNum_im", 68.0, 1.3)}) {
+    for (Element e : {image("russianTrans_im", 145.8, 0.8), image("soraNum_im", 114.3, 1.6),
+                      image("ayaNum_im", 68.0, 1.3)}) {
         e.frame = Sides::all();
         ChildBand1->addElement(std::move(e));
     }
-    Element sora = text("QRDBText1", Element::Kind::Text, QRectF(96.8, 2.6, 15, 7), numbers, Qt::red, Qt::AlignCenter);
+    Element sora =
+        text("QRDBText1", Element::Kind::Text, QRectF(96.8, 2.6, 15, 7), numbers, Qt::red, Qt::AlignCenter);
     sora.field = [] { return translationField("SoraNum"); };
     ChildBand1->addElement(std::move(sora));
-    Element aya = text("ayaNum_qrt", Element::Kind::Text, QRectF(52.4, 2.4, 15, 7), numbers, Qt::red, Qt::AlignCenter);
+    Element aya =
+        text("ayaNum_qrt", Element::Kind::Text, QRectF(52.4, 2.4, 15, 7), numbers, Qt::red, Qt::AlignCenter);
     aya.field = [] { return translationField("AyaNum"); };
     aya.onPrint = [this](QString& value) { ayaNum_qrtPrint(value); };
     ChildBand1->addElement(std::move(aya));
@@ -150,12 +156,13 @@ Ttrans_rep_fm::Ttrans_rep_fm(QObject* owner) : QObject(owner) {
     PageFooterBand1->height = 10.1;
     PageFooterBand1->colour = kBandColour;
     PageFooterBand1->topLine = LineStyle::Solid;
-    Element page = text("QRSysData1", Element::Kind::PageNumber, QRectF(0, 0.5, 190, 9), face("Traditional Arabic", 14, true),
-                        QColor(0, 128, 128), Qt::AlignCenter);
+    Element page = text("QRSysData1", Element::Kind::PageNumber, QRectF(0, 0.5, 190, 9),
+                        face("Traditional Arabic", 14, true), QColor(0, 128, 128), Qt::AlignCenter);
     page.direction = Qt::RightToLeft;
     PageFooterBand1->addElement(std::move(page));
     PageFooterBand1->addElement(text("QRSysData2", Element::Kind::Date, QRectF(1, 0.5, 60, 9),
-                                     face("Traditional Arabic", 12), Qt::black, Qt::AlignLeft | Qt::AlignVCenter));
+                                     face("Traditional Arabic", 12), Qt::black,
+                                     Qt::AlignLeft | Qt::AlignVCenter));
     QRSysData1 = PageFooterBand1->element(QStringLiteral("QRSysData1"));
     QRSysData2 = PageFooterBand1->element(QStringLiteral("QRSysData2"));
 }
@@ -163,7 +170,8 @@ Ttrans_rep_fm::Ttrans_rep_fm(QObject* owner) : QObject(owner) {
 Ttrans_rep_fm::~Ttrans_rep_fm() = default;
 
 void Ttrans_rep_fm::preview(QWidget* parent) {
-    zelan::report::preview(QuickRep1, [](QDialog* dialog) { return zelan::ui::showModal(dialog); }, parent);
+    zelan::report::preview(
+        QuickRep1, [](QDialog* dialog) { return zelan::ui::showModal(dialog); }, parent);
 }
 
 void Ttrans_rep_fm::loadReportPictures() {
@@ -191,7 +199,8 @@ void Ttrans_rep_fm::DetailBand1BeforePrint() {
         empty();
         return;
     }
-    const QByteArray bytes = trans_dm_fm->Translations_tb->fieldByName(QStringLiteral("AyaTransPick")).asBytes();
+    const QByteArray bytes =
+        trans_dm_fm->Translations_tb->fieldByName(QStringLiteral("AyaTransPick")).asBytes();
     std::optional<QImage> picture = zelan::ui::decodeJpeg(bytes);
     if (!picture) {
         empty();
@@ -204,6 +213,10 @@ void Ttrans_rep_fm::DetailBand1BeforePrint() {
     DetailBand1->height = zelan::report::pixelsToMm(height + 20);
 }
 
-void Ttrans_rep_fm::ayaNum_qrtPrint(QString& value) { value = zelan::translation::ayaCellText(value); }
+void Ttrans_rep_fm::ayaNum_qrtPrint(QString& value) {
+    value = zelan::translation::ayaCellText(value);
+}
 
-void Ttrans_rep_fm::QuickRep1AfterPreview() { QuickRep1.setZoom(100); }
+void Ttrans_rep_fm::QuickRep1AfterPreview() {
+    QuickRep1.setZoom(100);
+}

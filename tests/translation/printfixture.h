@@ -7,19 +7,17 @@
 // it, as the program creates them at start.
 
 #include "interfacelanguage.h"
+#include "platform/reslib/resourcelibrary.h"
 #include "schema.h"
 #include "table.h"
 #include "transdm.h"
 #include "transrep.h"
-
-#include "platform/reslib/resourcelibrary.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
-
 #include <algorithm>
 #include <vector>
 
@@ -53,13 +51,17 @@ inline QColor translationColour(int sora, int aya) {
 }
 
 // Size of every translation picture: 630 x 40 pixels, as wide as the program's.
-inline QSize translationSize() { return {630, 40}; }
+inline QSize translationSize() {
+    return {630, 40};
+}
 
 // A library picture of an id, its colour made from the id.
-inline QColor libraryColour(int id) { return QColor((id * 37) % 200 + 20, (id * 11) % 200 + 20, (id * 5) % 200 + 20); }
+inline QColor libraryColour(int id) {
+    return QColor((id * 37) % 200 + 20, (id * 11) % 200 + 20, (id * 5) % 200 + 20);
+}
 
 struct Options {
-    bool ayaZero = true;    // records of aya 0 for the suras after sura 1
+    bool ayaZero = true; // records of aya 0 for the suras after sura 1
     QString charset = QStringLiteral("178");
     std::vector<std::pair<int, int>> damaged = {}; // ayas whose translation picture is cut short
 };
@@ -74,7 +76,8 @@ public:
         for (const auto& [sora, count] : suras()) {
             for (int aya = (sora == 1 || !options.ayaZero) ? 1 : 0; aya <= count; ++aya) {
                 QByteArray picture = encode(solid(translationSize(), translationColour(sora, aya)), "JPEG");
-                if (std::find(options.damaged.begin(), options.damaged.end(), std::pair{sora, aya}) != options.damaged.end())
+                if (std::find(options.damaged.begin(), options.damaged.end(), std::pair{sora, aya}) !=
+                    options.damaged.end())
                     picture.truncate(picture.size() / 2);
                 rows.push_back({qint64(sora), qint64(aya), qint64(23), qint64(1), picture, QByteArray(),
                                 QStringLiteral("t.mp3"), QString()});
@@ -142,11 +145,13 @@ private:
 
 // The keys in transTemp.db, as "sura:aya" separated by blanks.
 inline QString transTempKeys() {
-    zelan::tables::Table table(QStringLiteral("check"), QStringLiteral("trans_RUS"), QStringLiteral("transTemp.db"));
+    zelan::tables::Table table(QStringLiteral("check"), QStringLiteral("trans_RUS"),
+                               QStringLiteral("transTemp.db"));
     table.open();
     QStringList keys;
     for (table.first(); !table.eof(); table.next()) {
-        keys.append(QStringLiteral("%1:%2").arg(table.fieldByName(QStringLiteral("soranum")).asInteger())
+        keys.append(QStringLiteral("%1:%2")
+                        .arg(table.fieldByName(QStringLiteral("soranum")).asInteger())
                         .arg(table.fieldByName(QStringLiteral("ayanum")).asInteger()));
     }
     return keys.join(QLatin1Char(' '));

@@ -1,11 +1,10 @@
-#include "testmain.h"
-#include "transoptions.h"
-#include "viewerfixture.h"
-
 #include "designresources.h"
 #include "interfacelanguage.h"
 #include "messages.h"
 #include "ruvo.h"
+#include "testmain.h"
+#include "transoptions.h"
+#include "viewerfixture.h"
 
 #include <QScopeGuard>
 #include <QTest>

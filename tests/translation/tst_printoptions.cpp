@@ -1,19 +1,17 @@
+#include "imagecontrol.h"
+#include "messages.h"
+#include "picturelist.h"
 #include "printfixture.h"
 #include "printrun.h"
 #include "programfolder.h"
 #include "testmain.h"
 #include "transoptions.h"
-
-#include "imagecontrol.h"
-#include "messages.h"
-#include "picturelist.h"
 #include "updown.h"
 
 #include <QLineEdit>
-#include <QScopeGuard>
 #include <QPrintPreviewDialog>
+#include <QScopeGuard>
 #include <QTest>
-
 #include <memory>
 #include <stdexcept>
 
@@ -24,7 +22,8 @@ namespace {
 
 // Sets the two sides of the options window as the user would: the list item, then the text
 // typed into the aya box.
-void choose(Ttrans_options_frm& w, int startItem, const QString& startAya, int endItem, const QString& endAya) {
+void choose(Ttrans_options_frm& w, int startItem, const QString& startAya, int endItem,
+            const QString& endAya) {
     w.startSora_cb->setCurrentIndex(startItem);
     w.startSora_cbChange();
     w.endSora_cb->setCurrentIndex(endItem);
@@ -77,9 +76,8 @@ private slots:
             }
             return 0;
         });
-        zelan::ui::setMessageHook([this](const QString& text, const QString&, zelan::ui::MessageKind) {
-            m_messages.append(text);
-        });
+        zelan::ui::setMessageHook(
+            [this](const QString& text, const QString&, zelan::ui::MessageKind) { m_messages.append(text); });
     }
     void cleanup() {
         m_folder.reset();
@@ -105,7 +103,9 @@ private slots:
         QFETCH(int, endAya);
         QFETCH(QString, run);
         const auto r = zelan::translation::printRun(start, startAya, end, endAya);
-        QCOMPARE(QStringLiteral("%1:%2 %3:%4").arg(r.first.sora).arg(r.first.aya).arg(r.last.sora).arg(r.last.aya), run);
+        QCOMPARE(
+            QStringLiteral("%1:%2 %3:%4").arg(r.first.sora).arg(r.first.aya).arg(r.last.sora).arg(r.last.aya),
+            run);
     }
 
     // OK sets the sura filter and copies the keys of the chosen ayas into transTemp.db, by
@@ -122,23 +122,33 @@ private slots:
         QTest::addColumn<QString>("keys"); // every key, for the short runs
         for (const bool zero : {true, false}) {
             const char* z = zero ? "with aya 0" : "without aya 0";
-            QTest::addRow("1 to 80, %s", z) << zero << 0 << "1" << 3 << "1"
-                                            << "soranum = 1  or (soranum >=78 and soranum <=80)" << (zero ? 97 : 94)
-                                            << "1:1 80:1" << "";
-            QTest::addRow("80 to 78, %s", z) << zero << 3 << "3" << 1 << "38" << "soranum >= 78 AND soranum <= 80"
-                                             << (zero ? 54 : 52) << "78:38 80:3" << "";
-            QTest::addRow("113 to 1, %s", z) << zero << 36 << "2" << 0 << "7"
-                                             << "soranum = 1  or (soranum >=78 and soranum <=113)"
-                                             << (zero ? 1 + 41 + 47 + 43 + 3 : 1 + 40 + 46 + 42 + 2) << "1:7 113:2" << "";
-            QTest::addRow("sura 1 ayas 5 and 2, %s", z) << zero << 0 << "5" << 0 << "2" << "soranum >= 1 AND soranum <= 1"
-                                                        << 4 << "1:2 1:5" << "1:2 1:3 1:4 1:5";
-            QTest::addRow("78 ayas 1 to 5, %s", z) << zero << 1 << "1" << 1 << "5" << "soranum >= 78 AND soranum <= 78"
-                                                   << 5 << "78:1 78:5" << "78:1 78:2 78:3 78:4 78:5";
-            QTest::addRow("78:40 to 79:1, %s", z) << zero << 1 << "40" << 2 << "1" << "soranum >= 78 AND soranum <= 79"
-                                                  << (zero ? 3 : 2) << "78:40 79:1" << (zero ? "78:40 79:0 79:1" : "78:40 79:1");
-            QTest::addRow("typed aya 0, %s", z) << zero << 1 << "0" << 1 << "1" << "soranum >= 78 AND soranum <= 78"
-                                                << (zero ? 2 : 1) << (zero ? "78:0 78:1" : "78:1 78:1")
-                                                << (zero ? "78:0 78:1" : "78:1");
+            QTest::addRow("1 to 80, %s", z)
+                << zero << 0 << "1" << 3 << "1"
+                << "soranum = 1  or (soranum >=78 and soranum <=80)" << (zero ? 97 : 94) << "1:1 80:1"
+                << "";
+            QTest::addRow("80 to 78, %s", z)
+                << zero << 3 << "3" << 1 << "38"
+                << "soranum >= 78 AND soranum <= 80" << (zero ? 54 : 52) << "78:38 80:3"
+                << "";
+            QTest::addRow("113 to 1, %s", z)
+                << zero << 36 << "2" << 0 << "7"
+                << "soranum = 1  or (soranum >=78 and soranum <=113)"
+                << (zero ? 1 + 41 + 47 + 43 + 3 : 1 + 40 + 46 + 42 + 2) << "1:7 113:2"
+                << "";
+            QTest::addRow("sura 1 ayas 5 and 2, %s", z) << zero << 0 << "5" << 0 << "2"
+                                                        << "soranum >= 1 AND soranum <= 1" << 4 << "1:2 1:5"
+                                                        << "1:2 1:3 1:4 1:5";
+            QTest::addRow("78 ayas 1 to 5, %s", z) << zero << 1 << "1" << 1 << "5"
+                                                   << "soranum >= 78 AND soranum <= 78" << 5 << "78:1 78:5"
+                                                   << "78:1 78:2 78:3 78:4 78:5";
+            QTest::addRow("78:40 to 79:1, %s", z)
+                << zero << 1 << "40" << 2 << "1"
+                << "soranum >= 78 AND soranum <= 79" << (zero ? 3 : 2) << "78:40 79:1"
+                << (zero ? "78:40 79:0 79:1" : "78:40 79:1");
+            QTest::addRow("typed aya 0, %s", z)
+                << zero << 1 << "0" << 1 << "1"
+                << "soranum >= 78 AND soranum <= 78" << (zero ? 2 : 1) << (zero ? "78:0 78:1" : "78:1 78:1")
+                << (zero ? "78:0 78:1" : "78:1");
         }
     }
     void selection() {
@@ -158,8 +168,9 @@ private slots:
         bool linkedDuringPreview = false;
         m_onPreview = [&](QPrintPreviewDialog*) {
             filterDuringPreview = trans_dm_fm->Translations_tb->filter();
-            linkedDuringPreview = trans_dm_fm->Translations_tb->masterSource() == &trans_dm_fm->transTemp_sr &&
-                                  trans_dm_fm->Translations_tb->masterFields() == QLatin1String("soranum;ayanum");
+            linkedDuringPreview =
+                trans_dm_fm->Translations_tb->masterSource() == &trans_dm_fm->transTemp_sr &&
+                trans_dm_fm->Translations_tb->masterFields() == QLatin1String("soranum;ayanum");
         };
         w.okButton_imClick();
         QCOMPARE(m_previews, 1);
@@ -282,9 +293,15 @@ private slots:
         QTest::addColumn<QString>("startAya");
         QTest::addColumn<QString>("endAya");
         QTest::addColumn<QString>("message");
-        QTest::addRow("start") << "abc" << "5" << "'abc' is not a valid integer value";
-        QTest::addRow("end") << "1" << "4x" << "'4x' is not a valid integer value";
-        QTest::addRow("empty") << "" << "5" << "'' is not a valid integer value";
+        QTest::addRow("start") << "abc"
+                               << "5"
+                               << "'abc' is not a valid integer value";
+        QTest::addRow("end") << "1"
+                             << "4x"
+                             << "'4x' is not a valid integer value";
+        QTest::addRow("empty") << ""
+                               << "5"
+                               << "'' is not a valid integer value";
     }
     void nonIntegerAya() {
         QFETCH(QString, startAya);
@@ -319,7 +336,8 @@ private slots:
         languageCode = code;
         Ttrans_options_frm w(nullptr);
         w.show(); // runs FormShow and FormActivate
-        QCOMPARE((QList<int>{w.startSora_cb->x(), w.startAya_pn->x(), w.endSora_cb->x(), w.endAya_pn->x()}), lefts);
+        QCOMPARE((QList<int>{w.startSora_cb->x(), w.startAya_pn->x(), w.endSora_cb->x(), w.endAya_pn->x()}),
+                 lefts);
         QCOMPARE(w.size(), QSize(713, 271));
         QCOMPARE(w.font().family(), QStringLiteral("Liberation Serif"));
         QCOMPARE(w.okButton_im->pos(), QPoint(538, 165));

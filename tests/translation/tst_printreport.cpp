@@ -1,9 +1,8 @@
+#include "messages.h"
+#include "picturelist.h"
 #include "printfixture.h"
 #include "testmain.h"
 #include "transoptions.h"
-
-#include "messages.h"
-#include "picturelist.h"
 
 #ifdef ZELAN_HAVE_DESIGN
 #include "designresources.h"
@@ -29,7 +28,9 @@ bool near(QColor a, QColor b, int tolerance = 14) {
            std::abs(a.blue() - b.blue()) <= tolerance;
 }
 
-QString describe(QColor c) { return QStringLiteral("(%1, %2, %3)").arg(c.red()).arg(c.green()).arg(c.blue()); }
+QString describe(QColor c) {
+    return QStringLiteral("(%1, %2, %3)").arg(c.red()).arg(c.green()).arg(c.blue());
+}
 
 } // namespace
 
@@ -39,7 +40,9 @@ class TestPrintReport : public QObject {
     QImage m_page;
     std::vector<PlacedBand> m_bands;
 
-    QColor at(double xMm, double yMm) const { return m_page.pixelColor(int(xMm * kDotsPerMm), int(yMm * kDotsPerMm)); }
+    QColor at(double xMm, double yMm) const {
+        return m_page.pixelColor(int(xMm * kDotsPerMm), int(yMm * kDotsPerMm));
+    }
 
     // Pixels of a colour kind inside a rectangle of the page, in millimetres.
     int count(const QRectF& mm, const std::function<bool(QColor)>& test) const {
@@ -147,12 +150,14 @@ private slots:
             const QRectF box = onPage(detail, element(detail, "QRImage2").rect);
             const QColor centre = at(box.center().x(), box.center().y());
             QVERIFY2(near(centre, printfixture::translationColour(78, aya)), qPrintable(describe(centre)));
-            QVERIFY(near(at(box.left() + 2, box.center().y()), QColor(254, 255, 241), 4)); // beside the picture
+            QVERIFY(
+                near(at(box.left() + 2, box.center().y()), QColor(254, 255, 241), 4)); // beside the picture
             QVERIFY(near(at(195, detail.top + 5), QColor(254, 255, 241), 4));
             // The top line is broken: dark dashes with gaps of the ground between them.
             int dark = 0;
             for (double y = detail.top - 0.3; y <= detail.top + 0.5; y += 0.5 / kDotsPerMm)
-                dark = std::max(dark, count(QRectF(12, y, 186, 0.5 / kDotsPerMm), [](QColor c) { return c.value() < 140; }));
+                dark = std::max(dark, count(QRectF(12, y, 186, 0.5 / kDotsPerMm),
+                                            [](QColor c) { return c.value() < 140; }));
             const int all = int(186 * kDotsPerMm);
             QVERIFY2(dark > all / 4 && dark < all, qPrintable(QStringLiteral("%1 of %2").arg(dark).arg(all)));
 
@@ -160,7 +165,8 @@ private slots:
             QVERIFY(near(at(caption.center().x(), caption.center().y()), printfixture::libraryColour(460)));
             for (const char* number : {"QRDBText1", "ayaNum_qrt"}) {
                 const QRectF cell = onPage(child, element(child, number).rect);
-                QVERIFY2(count(cell, [](QColor c) { return c.red() > 180 && c.green() < 90 && c.blue() < 90; }) > 5,
+                QVERIFY2(count(cell,
+                               [](QColor c) { return c.red() > 180 && c.green() < 90 && c.blue() < 90; }) > 5,
                          number);
             }
             QCOMPARE(element(child, "ayaNum_qrt").text, QString::number(aya));
@@ -172,7 +178,8 @@ private slots:
         QCOMPARE(footer.top + footer.height, 287.0);
         QVERIFY(near(at(150, footer.top + 5), QColor(254, 255, 241), 4));
         // The page number in teal at the middle, the date at the left edge.
-        QVERIFY(count(QRectF(95, footer.top + 1, 20, 8), [](QColor c) { return c.green() > c.red() + 40 && c.blue() > c.red() + 40; }) > 5);
+        QVERIFY(count(QRectF(95, footer.top + 1, 20, 8),
+                      [](QColor c) { return c.green() > c.red() + 40 && c.blue() > c.red() + 40; }) > 5);
         QVERIFY(count(QRectF(11, footer.top + 1, 40, 8), [](QColor c) { return c.value() < 100; }) > 10);
         QVERIFY(!element(footer, "QRSysData2").text.isEmpty());
     }

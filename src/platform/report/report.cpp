@@ -7,7 +7,6 @@
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
-
 #include <algorithm>
 #include <cmath>
 
@@ -19,7 +18,9 @@ constexpr double kEpsilon = 1e-6;
 
 // Heights come from handlers that compute them from pictures; a negative or undefined height
 // lays out as an empty band instead of moving the page backwards.
-double saneHeight(double height) { return std::isfinite(height) && height > 0 ? height : 0; }
+double saneHeight(double height) {
+    return std::isfinite(height) && height > 0 ? height : 0;
+}
 
 QRectF toDevice(const QRectF& mm, QSizeF dotsPerMm) {
     return QRectF(mm.x() * dotsPerMm.width(), mm.y() * dotsPerMm.height(), mm.width() * dotsPerMm.width(),
@@ -27,7 +28,9 @@ QRectF toDevice(const QRectF& mm, QSizeF dotsPerMm) {
 }
 
 // A line of one screen pixel, the width the report's lines were designed with.
-double hairline(QSizeF dotsPerMm) { return std::max(1.0, pixelsToMm(1) * dotsPerMm.width()); }
+double hairline(QSizeF dotsPerMm) {
+    return std::max(1.0, pixelsToMm(1) * dotsPerMm.width());
+}
 
 void drawFrame(QPainter& painter, const QRectF& r, Sides sides, QSizeF dotsPerMm) {
     if (!sides.any())
@@ -66,7 +69,8 @@ void drawImage(QPainter& painter, const Element& e, const QRectF& r, QSizeF dots
     painter.drawImage(target, e.picture);
 }
 
-void drawText(QPainter& painter, const Element& e, const QString& text, const QFont& reportFont, const QRectF& r) {
+void drawText(QPainter& painter, const Element& e, const QString& text, const QFont& reportFont,
+              const QRectF& r) {
     QFont font = e.font.value_or(reportFont);
     if (font.pixelSize() > 0)
         font = fontFromPixels(font, font.pixelSize());
@@ -109,15 +113,16 @@ public:
     Layout(const Report& report, std::vector<Page>& pages, QDate date)
         : m_report(report), m_pages(pages), m_date(date) {
         const Band* footer = report.band(BandType::PageFooter);
-        m_bottom = report.page.paper.height() - report.page.margins.bottom() - (footer ? saneHeight(footer->height) : 0);
+        m_bottom = report.page.paper.height() - report.page.margins.bottom() -
+                   (footer ? saneHeight(footer->height) : 0);
     }
 
     // Runs the band's handler and keeps the band as it is now, fields read.
     PlacedBand snapshot(Band& band) const {
         if (band.beforePrint)
             band.beforePrint(band);
-        PlacedBand placed{band.type(), band.name(), 0, saneHeight(band.height), band.colour, band.topLine,
-                          band.elements()};
+        PlacedBand placed{band.type(),  band.name(),    0, saneHeight(band.height), band.colour,
+                          band.topLine, band.elements()};
         for (Element& e : placed.elements) {
             if (e.kind == Element::Kind::Text && e.field)
                 e.text = e.field();
@@ -180,7 +185,9 @@ private:
 Report::Report() = default;
 Report::~Report() = default;
 
-void Report::setZoom(int percent) { m_zoom = std::clamp(percent, 10, 1000); }
+void Report::setZoom(int percent) {
+    m_zoom = std::clamp(percent, 10, 1000);
+}
 
 Band& Report::addBand(BandType type, const QString& name) {
     if (Band* existing = band(type))
@@ -275,7 +282,8 @@ void Report::paintPage(QPainter& painter, int index, QSizeF dotsPerMm) const {
         }
         if (band.topLine) {
             const double w = hairline(dotsPerMm);
-            painter.setPen(QPen(Qt::black, w, *band.topLine == LineStyle::DashDotDot ? Qt::DashDotDotLine : Qt::SolidLine,
+            painter.setPen(QPen(Qt::black, w,
+                                *band.topLine == LineStyle::DashDotDot ? Qt::DashDotDotLine : Qt::SolidLine,
                                 Qt::FlatCap));
             const double y = bandRect.top() + w / 2;
             painter.drawLine(QPointF(bandRect.left(), y), QPointF(bandRect.right(), y));
@@ -307,7 +315,8 @@ bool Report::print(QPagedPaintDevice& device, QString* error) const {
     // paper's edge.
     const int dpi = device.logicalDpiX();
     painter.translate(-device.pageLayout().paintRectPixels(dpi).topLeft());
-    const QSizeF dotsPerMm(device.logicalDpiX() / kMillimetresPerInch, device.logicalDpiY() / kMillimetresPerInch);
+    const QSizeF dotsPerMm(device.logicalDpiX() / kMillimetresPerInch,
+                           device.logicalDpiY() / kMillimetresPerInch);
     for (size_t i = 0; i < m_pages.size(); ++i) {
         if (i > 0)
             device.newPage();

@@ -8,7 +8,6 @@
 #include <QRectF>
 #include <QSizeF>
 #include <QString>
-
 #include <functional>
 #include <memory>
 #include <optional>
@@ -23,7 +22,9 @@ namespace zelan::report {
 // from them are in screen pixels of 96 dots per inch, the unit the report was designed in.
 inline constexpr double kScreenDotsPerInch = 96.0;
 inline constexpr double kMillimetresPerInch = 25.4;
-inline constexpr double pixelsToMm(double pixels) { return pixels * kMillimetresPerInch / kScreenDotsPerInch; }
+inline constexpr double pixelsToMm(double pixels) {
+    return pixels * kMillimetresPerInch / kScreenDotsPerInch;
+}
 
 // A font given in screen pixels (as the report was designed) as the same size in points, so
 // that it prints at that size on a device of any resolution.

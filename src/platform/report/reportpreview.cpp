@@ -14,7 +14,8 @@ namespace {
 // first shown, so the report's zoom is set again after that.
 class PreviewDialog : public QPrintPreviewDialog {
 public:
-    PreviewDialog(QPrinter* printer, QWidget* parent, int zoom) : QPrintPreviewDialog(printer, parent), m_zoom(zoom) {
+    PreviewDialog(QPrinter* printer, QWidget* parent, int zoom)
+        : QPrintPreviewDialog(printer, parent), m_zoom(zoom) {
         setObjectName(QStringLiteral("reportPreview"));
         applyZoom();
     }
@@ -43,8 +44,9 @@ int preview(Report& report, const ModalRunner& runModal, QWidget* parent) {
     QPrinter printer(QPrinter::HighResolution);
     printer.setFullPage(true);
     printer.setPageSize(QPageSize(report.page.paper, QPageSize::Millimeter));
-    printer.setPageOrientation(report.page.paper.width() > report.page.paper.height() ? QPageLayout::Landscape
-                                                                                      : QPageLayout::Portrait);
+    printer.setPageOrientation(report.page.paper.width() > report.page.paper.height()
+                                   ? QPageLayout::Landscape
+                                   : QPageLayout::Portrait);
     PreviewDialog dialog(&printer, parent, report.zoom());
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
                      [&report](QPrinter* target) { report.print(*target); });

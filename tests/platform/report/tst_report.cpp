@@ -7,7 +7,6 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <vector>
 
 using namespace zelan::report;
@@ -26,7 +25,8 @@ struct Fixture {
     Fixture(int records, std::vector<double> detailHeights, double titleHeight = 40, double childHeight = 16,
             double footerHeight = 10)
         : heights(std::move(detailHeights)), count(records) {
-        report.records = {[this] { current = 0; }, [this] { ++current; }, [this] { return current >= count; }};
+        report.records = {[this] { current = 0; }, [this] { ++current; },
+                          [this] { return current >= count; }};
         report.addBand(BandType::Title, QStringLiteral("title")).height = titleHeight;
         Band& detail = report.addBand(BandType::Detail, QStringLiteral("detail"));
         detail.beforePrint = [this](Band& band) { band.height = heights[size_t(current) % heights.size()]; };
@@ -91,7 +91,8 @@ private slots:
             for (size_t i = 0; i + 1 < bands.size(); ++i) {
                 const PlacedBand& b = bands[i];
                 QCOMPARE(b.top, y);
-                QVERIFY2(b.top + b.height <= 277 + 1e-9, qPrintable(QStringLiteral("page %1 band %2").arg(p).arg(i)));
+                QVERIFY2(b.top + b.height <= 277 + 1e-9,
+                         qPrintable(QStringLiteral("page %1 band %2").arg(p).arg(i)));
                 y += b.height;
                 titles += b.type == BandType::Title;
                 details += b.type == BandType::Detail;
@@ -223,7 +224,8 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray bytes = file.readAll();
         QVERIFY(bytes.startsWith("%PDF-"));
-        const auto pages = QString::fromLatin1(bytes).count(QRegularExpression(QStringLiteral("/Type\\s*/Page\\b")));
+        const auto pages =
+            QString::fromLatin1(bytes).count(QRegularExpression(QStringLiteral("/Type\\s*/Page\\b")));
         QCOMPARE(pages, int(f.report.pages().size()));
 
         const QString bad = dir.filePath(QStringLiteral("missing/report.pdf"));

@@ -42,7 +42,7 @@ private slots:
             return 7;
         });
         QCOMPARE(result, 7);
-        QCOMPARE(handlersBefore, 10); // before-print once, after-preview not yet
+        QCOMPARE(handlersBefore, 10);            // before-print once, after-preview not yet
         QCOMPARE(int(report.pages().size()), 3); // 262 mm / 25 mm: 10 details a page
         QCOMPARE(shownPages, 3);
         QCOMPARE(zoom, 1.0);
