@@ -167,10 +167,13 @@ bool runSoak(Truvo_frm& w, zelan::media::VirtualClockDevice& device, int pass) {
                      w.currentSora, w.currentAya, sounds);
         return false;
     }
-    std::printf("pass %d over the whole portion:\n", pass);
-    report("  with translation, virtual clock: processor time", "<= 5 s", cpu, "s", 5);
-    report("  resident memory growth from the first to the last sura", "<= 2 MB", lastSuraMb - firstSuraMb, "MB", 2);
-    std::printf("  (%d sounds; resident %.1f MB at sura 1, %.1f MB at sura 114)\n", sounds, firstSuraMb, lastSuraMb);
+    const char* name = pass == 1 ? "whole portion, first pass (caches fill)" : "whole portion, second pass";
+    report(qPrintable(QStringLiteral("%1: processor time").arg(QLatin1String(name))), "<= 5 s", cpu, "s", 5);
+    report(qPrintable(QStringLiteral("%1: resident memory growth, sura 1 to 114").arg(QLatin1String(name))), "<= 2 MB",
+           lastSuraMb - firstSuraMb, "MB", 2);
+    std::printf("(pass %d: %d sounds with translation on the virtual clock; resident %.1f MB at sura 1, %.1f MB at "
+                "sura 114)\n",
+                pass, sounds, firstSuraMb, lastSuraMb);
     return true;
 }
 

@@ -124,9 +124,9 @@ int main(int argc, char** argv) {
     const double click = median(clicks);
     const double peak = median(peaks);
     std::printf("%-52s %-10s %-12s %s\n", "measure", "target", "median", "verdict");
-    std::printf("%-52s %-10s %-12s %s\n", "click on russian_im to main window painted", "150 ms",
+    std::printf("%-52s %-10s %-12s %s\n", "click on russian_im to main window painted", "<= 150 ms",
                 qPrintable(QStringLiteral("%1 ms").arg(click, 0, 'f', 1)), click <= 150 ? "met" : "missed");
-    std::printf("%-52s %-10s %-12s %s\n", "peak resident memory, main window open", "120 MB",
+    std::printf("%-52s %-10s %-12s %s\n", "peak resident memory, main window open", "<= 120 MB",
                 qPrintable(QStringLiteral("%1 MB").arg(peak, 0, 'f', 1)), peak <= 120 ? "met" : "missed");
     std::printf("(%d runs, each a fresh process, program folder %s)\n", runs, qPrintable(folder));
     return 0;
