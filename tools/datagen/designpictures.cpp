@@ -276,12 +276,9 @@ QImage creditsClose() {
     return image;
 }
 
-// 28.6 x 28.8 mm at 300 dpi.
-QImage reportLogo() {
-    constexpr int w = 338, h = 340;
-    QImage image = blank(w, h, Qt::white);
-    image.setDotsPerMeterX(11811);
-    image.setDotsPerMeterY(11811);
+// The program's emblem: a rosette of petals, rings and a star with the name, on `ground`.
+QImage emblem(int w, int h, const QColor& ground) {
+    QImage image = blank(w, h, ground);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     const QPointF c(w / 2.0, h / 2.0);
@@ -333,6 +330,19 @@ QImage reportLogo() {
     return image;
 }
 
+// 28.6 x 28.8 mm at 300 dpi.
+QImage reportLogo() {
+    QImage image = emblem(338, 340, Qt::white);
+    image.setDotsPerMeterX(11811);
+    image.setDotsPerMeterY(11811);
+    return image;
+}
+
+// The icon of the program in a desktop's menu: the emblem on a transparent ground.
+QImage programIcon() {
+    return emblem(338, 338, Qt::transparent).scaled(256, 256, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+}
+
 } // namespace
 
 std::vector<std::pair<QString, QImage>> designPictures() {
@@ -353,6 +363,7 @@ std::vector<std::pair<QString, QImage>> designPictures() {
     pictures.emplace_back(QStringLiteral("credits_background.png"), creditsBackground());
     pictures.emplace_back(QStringLiteral("credits_close.png"), creditsClose());
     pictures.emplace_back(QStringLiteral("report_logo.png"), reportLogo());
+    pictures.emplace_back(QStringLiteral("zelan_icon.png"), programIcon());
     return pictures;
 }
 
