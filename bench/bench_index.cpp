@@ -6,8 +6,7 @@
 //
 //   bench_index [--program <folder>] [--russian] [Google Benchmark options]
 
-#include "designresources.h"
-#include "fontsubstitutes.h"
+#include "benchsupport.h"
 #include "interfacelanguage.h"
 #include "messages.h"
 #include "soraindex.h"
@@ -79,15 +78,8 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
-    if (!QDir::setCurrent(folder)) {
-        std::fprintf(stderr, "bench_index: no program folder at %s\n", qPrintable(folder));
+    if (!zelan::bench::enterProgramFolder("bench_index", folder))
         return 2;
-    }
-    zelan::ui::installFontSubstitutes();
-    zelan::design::initDesignResources();
-    zelan::ui::setMessageHook([](const QString& text, const QString&, zelan::ui::MessageKind) {
-        std::fprintf(stderr, "bench_index: message: %s\n", qPrintable(text));
-    });
     pictureLibrary = zelan::ui::loadPictureLibrary(languageCode);
     if (!pictureLibrary)
         return 2;

@@ -12,9 +12,9 @@
 // Prints one line per measure: name, target, figure, verdict.
 
 #include "audioplayer.h"
+#include "benchsupport.h"
+#include "timeddevice.h"
 #include "components.h"
-#include "designresources.h"
-#include "fontsubstitutes.h"
 #include "interfacelanguage.h"
 #include "messages.h"
 #include "platform/media/mediadevice.h"
@@ -35,36 +35,13 @@
 
 namespace {
 
+using zelan::bench::TimedDevice;
+using zelan::bench::percentile;
+using zelan::bench::report;
+
 QElapsedTimer clock_;
 
 double nowMs() { return double(clock_.nsecsElapsed()) / 1e6; }
-
-// The device under the player, noting when each play command starts its output.
-class TimedDevice : public zelan::media::MediaDevice {
-public:
-    explicit TimedDevice(std::unique_ptr<MediaDevice> inner) : m_inner(std::move(inner)) {}
-    double lastPlayMs = -1;
-
-    std::uint32_t open(const QString& path, std::uint32_t* id) override { return m_inner->open(path, id); }
-    std::uint32_t statusLength(std::uint32_t id, std::uint32_t* ms) override { return m_inner->statusLength(id, ms); }
-    std::uint32_t statusMode(std::uint32_t id, std::uint32_t* mode) override { return m_inner->statusMode(id, mode); }
-    std::uint32_t statusPosition(std::uint32_t id, std::uint32_t* ms) override {
-        return m_inner->statusPosition(id, ms);
-    }
-    std::uint32_t play(std::uint32_t id, QObject* receiver) override {
-        const std::uint32_t result = m_inner->play(id, receiver);
-        lastPlayMs = nowMs();
-        return result;
-    }
-    std::uint32_t pause(std::uint32_t id) override { return m_inner->pause(id); }
-    std::uint32_t resume(std::uint32_t id) override { return m_inner->resume(id); }
-    std::uint32_t stop(std::uint32_t id) override { return m_inner->stop(id); }
-    std::uint32_t close(std::uint32_t id) override { return m_inner->close(id); }
-    QString errorText(std::uint32_t code) const override { return m_inner->errorText(code); }
-
-private:
-    std::unique_ptr<MediaDevice> m_inner;
-};
 
 // Notes when the page box has first been painted once `armed` holds.
 class PaintWatch : public QObject {
@@ -77,16 +54,6 @@ public:
         return false;
     }
 };
-
-double percentile(std::vector<double> values, double p) {
-    std::sort(values.begin(), values.end());
-    const size_t index = std::min(values.size() - 1, size_t(p * double(values.size() - 1) + 0.5));
-    return values[index];
-}
-
-void report(const char* measure, const char* target, double figure, const char* unit, double limit) {
-    std::printf("%-58s %-12s %10.3f %-3s %s\n", measure, target, figure, unit, figure <= limit ? "met" : "missed");
-}
 
 // Runs the event loop until `done` holds or `timeoutMs` passed.
 bool runUntil(const std::function<bool()>& done, int timeoutMs) {
@@ -136,18 +103,12 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     int qtArgc = 1;
     TracingApplication app(qtArgc, argv);
-    if (!QDir::setCurrent(folder)) {
-        std::fprintf(stderr, "bench_player: no program folder at %s\n", qPrintable(folder));
+    if (!zelan::bench::enterProgramFolder("bench_player", folder))
         return 2;
-    }
     clock_.start();
-    zelan::ui::installFontSubstitutes();
-    zelan::design::initDesignResources();
-    zelan::ui::setMessageHook([](const QString& text, const QString&, zelan::ui::MessageKind) {
-        std::fprintf(stderr, "bench_player: message: %s\n", qPrintable(text));
-    });
     languageCode = zelan::ui::kArabic;
-    TimedDevice device(zelan::media::createDevice(zelan::media::OutputChoice::NullOutput));
+    const auto output = zelan::media::createDevice(zelan::media::OutputChoice::NullOutput);
+    TimedDevice device(*output, clock_);
     auto window = std::make_unique<Truvo_frm>(nullptr);
     Truvo_frm& w = *window;
     ruvo_frm = &w;
@@ -197,7 +158,7 @@ int main(int argc, char** argv) {
         w.setAya(aya);
         const int halfBefore = w.currentHalf;
         player.playAya(&w, w.ayaSoundFile(sora, aya));
-        const double mark = device.lastPlayMs + double(player.length) * double(halfTurnFraction);
+        const double mark = device.playMs.back() + double(player.length) * double(halfTurnFraction);
         paints.lastPaintMs = -1;
         paints.armed = [&] { return w.currentHalf != halfBefore; };
         double turnSeen = -1;
@@ -231,7 +192,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < clicks; ++i) {
         const double start = nowMs();
         w.PaintBox1MouseDown(Qt::LeftButton, x, y);
-        clickToPlay.push_back(device.lastPlayMs - start);
+        clickToPlay.push_back(device.playMs.back() - start);
         player.close();
         QCoreApplication::processEvents();
     }

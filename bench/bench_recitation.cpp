@@ -12,9 +12,9 @@
 // sounds). Prints one line per measure: name, target, figure, verdict.
 
 #include "audioplayer.h"
+#include "benchsupport.h"
+#include "timeddevice.h"
 #include "ayacount.h"
-#include "designresources.h"
-#include "fontsubstitutes.h"
 #include "interfacelanguage.h"
 #include "messages.h"
 #include "platform/media/mediadevice.h"
@@ -42,6 +42,10 @@
 
 namespace {
 
+using zelan::bench::TimedDevice;
+using zelan::bench::percentile;
+using zelan::bench::report;
+
 QElapsedTimer clock_;
 
 double nowMs() { return double(clock_.nsecsElapsed()) / 1e6; }
@@ -61,38 +65,6 @@ double residentMb() {
     return fields.size() > 1 ? double(fields[1].toLongLong()) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0) : 0;
 }
 
-// The device under the player, noting when each play command starts its output and the
-// length of what it plays.
-class TimedDevice : public zelan::media::MediaDevice {
-public:
-    explicit TimedDevice(MediaDevice& inner) : m_inner(inner) {}
-    std::vector<double> playMs;
-    std::vector<std::uint32_t> lengths;
-
-    std::uint32_t open(const QString& path, std::uint32_t* id) override { return m_inner.open(path, id); }
-    std::uint32_t statusLength(std::uint32_t id, std::uint32_t* ms) override { return m_inner.statusLength(id, ms); }
-    std::uint32_t statusMode(std::uint32_t id, std::uint32_t* mode) override { return m_inner.statusMode(id, mode); }
-    std::uint32_t statusPosition(std::uint32_t id, std::uint32_t* ms) override {
-        return m_inner.statusPosition(id, ms);
-    }
-    std::uint32_t play(std::uint32_t id, QObject* receiver) override {
-        const std::uint32_t result = m_inner.play(id, receiver);
-        playMs.push_back(nowMs());
-        std::uint32_t length = 0;
-        m_inner.statusLength(id, &length);
-        lengths.push_back(length);
-        return result;
-    }
-    std::uint32_t pause(std::uint32_t id) override { return m_inner.pause(id); }
-    std::uint32_t resume(std::uint32_t id) override { return m_inner.resume(id); }
-    std::uint32_t stop(std::uint32_t id) override { return m_inner.stop(id); }
-    std::uint32_t close(std::uint32_t id) override { return m_inner.close(id); }
-    QString errorText(std::uint32_t code) const override { return m_inner.errorText(code); }
-
-private:
-    MediaDevice& m_inner;
-};
-
 // Notes when each completion notice reaches its receiver.
 class NoticeApplication : public QApplication {
 public:
@@ -104,19 +76,6 @@ public:
         return QApplication::notify(receiver, event);
     }
 };
-
-double percentile(std::vector<double> values, double p) {
-    if (values.empty())
-        return -1;
-    std::sort(values.begin(), values.end());
-    const size_t index = std::min(values.size() - 1, size_t(p * double(values.size() - 1) + 0.5));
-    return values[index];
-}
-
-void report(const char* measure, const char* target, double figure, const char* unit, double limit) {
-    std::printf("%-62s %-10s %10.3f %-3s %s\n", measure, target, figure, unit,
-                limit <= 0 ? "" : (figure <= limit ? "met" : "missed"));
-}
 
 void standOn(Truvo_frm& w, int sora, int aya) {
     w.sora_cbChange(sora == 1 ? 0 : sora - 77);
@@ -192,16 +151,9 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     int qtArgc = 1;
     NoticeApplication app(qtArgc, argv);
-    if (!QDir::setCurrent(folder) || !QFileInfo::exists(QStringLiteral("Ara2/zelan_ara.dll"))) {
-        std::fprintf(stderr, "bench_recitation: no program folder at %s\n", qPrintable(folder));
+    if (!zelan::bench::enterProgramFolder("bench_recitation", folder))
         return 2;
-    }
     clock_.start();
-    zelan::ui::installFontSubstitutes();
-    zelan::design::initDesignResources();
-    zelan::ui::setMessageHook([](const QString& text, const QString&, zelan::ui::MessageKind) {
-        std::fprintf(stderr, "bench_recitation: message: %s\n", qPrintable(text));
-    });
     languageCode = zelan::ui::kArabic;
     std::printf("%-62s %-10s %14s %s\n", "measure", "target", "figure", "verdict");
 
@@ -233,7 +185,7 @@ int main(int argc, char** argv) {
     // Real time on the null output, from the first aya of sura `from` to the end.
     {
         const auto output = zelan::media::createDevice(zelan::media::OutputChoice::NullOutput);
-        TimedDevice device(*output);
+        TimedDevice device(*output, clock_);
         zelan::media::setSystemDeviceForTesting(&device);
         auto window = std::make_unique<Truvo_frm>(nullptr);
         Truvo_frm& w = *window;

@@ -6,8 +6,7 @@
 //
 // The print fills transTemp.db, so the benchmark works on a copy of the folder's tables.
 
-#include "designresources.h"
-#include "fontsubstitutes.h"
+#include "benchsupport.h"
 #include "interfacelanguage.h"
 #include "messages.h"
 #include "picturelist.h"
@@ -74,12 +73,8 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    QDir::setCurrent(work.path());
-    zelan::ui::installFontSubstitutes();
-    zelan::design::initDesignResources();
-    zelan::ui::setMessageHook([](const QString& text, const QString&, zelan::ui::MessageKind) {
-        std::fprintf(stderr, "bench_report: message: %s\n", qPrintable(text));
-    });
+    if (!zelan::bench::enterProgramFolder("bench_report", work.path()))
+        return 2;
     pdfPath = keepPath.isEmpty() ? work.filePath(QStringLiteral("report.pdf")) : keepPath;
     // The preview is answered as the user's print would be: its paint request on a PDF printer.
     zelan::ui::setModalHook([](QDialog* dialog) {

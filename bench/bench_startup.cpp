@@ -10,8 +10,7 @@
 //
 // Prints one line per measure: name, target, median, verdict.
 
-#include "designresources.h"
-#include "fontsubstitutes.h"
+#include "benchsupport.h"
 #include "main2.h"
 #include "messages.h"
 #include "ruvo.h"
@@ -43,15 +42,8 @@ long peakResidentKb() {
 
 int sample(int argc, char** argv, const QString& folder) {
     QApplication app(argc, argv);
-    if (!QDir::setCurrent(folder)) {
-        std::fprintf(stderr, "bench_startup: no program folder at %s\n", qPrintable(folder));
+    if (!zelan::bench::enterProgramFolder("bench_startup", folder))
         return 2;
-    }
-    zelan::ui::installFontSubstitutes();
-    zelan::design::initDesignResources();
-    zelan::ui::setMessageHook([](const QString& text, const QString&, zelan::ui::MessageKind) {
-        std::fprintf(stderr, "bench_startup: message: %s\n", qPrintable(text));
-    });
 
     Tmain_frm2 start({QRect(0, 0, 1920, 1080), QLocale(QLocale::English)});
     start.FormCreate();

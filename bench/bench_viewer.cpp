@@ -5,9 +5,8 @@
 //
 //   bench_viewer [--program <folder>] [Google Benchmark options]
 
+#include "benchsupport.h"
 #include "components.h"
-#include "designresources.h"
-#include "fontsubstitutes.h"
 #include "interfacelanguage.h"
 #include "messages.h"
 #include "query.h"
@@ -141,15 +140,8 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
-    if (!QDir::setCurrent(folder)) {
-        std::fprintf(stderr, "bench_viewer: no program folder at %s\n", qPrintable(folder));
+    if (!zelan::bench::enterProgramFolder("bench_viewer", folder))
         return 2;
-    }
-    zelan::ui::installFontSubstitutes();
-    zelan::design::initDesignResources();
-    zelan::ui::setMessageHook([](const QString& text, const QString&, zelan::ui::MessageKind) {
-        std::fprintf(stderr, "bench_viewer: message: %s\n", qPrintable(text));
-    });
     languageCode = zelan::ui::kArabic;
     auto w = std::make_unique<Truvo_frm>(nullptr);
     w->show();
