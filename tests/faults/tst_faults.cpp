@@ -517,10 +517,15 @@ private slots:
             QCOMPARE(run.state(QStringLiteral("played"), QStringLiteral("mode")), QStringLiteral("2"));
             QCOMPARE(run.state(QStringLiteral("played"), QStringLiteral("file")), kAyaSound);
             break;
-        case Check::PrintPreviewed:
+        case Check::PrintPreviewed: {
             QVERIFY2(run.lines.contains(QStringLiteral("window: QPrintPreviewDialog")),
                      qUtf8Printable(output));
+            // The print wrote its keys, so an unchanged transTemp.db after a failed print means
+            // the failure kept it, not that printing never writes it.
+            const QString keys = QStringLiteral("trans_RUS/transTemp.db");
+            QVERIFY(dataFolder(folder.root()).at(keys) != before.at(keys));
             break;
+        }
         case Check::TransTempKept: {
             const QStringList files = run.starting(QStringLiteral("file: trans_RUS/transTemp.db "));
             QCOMPARE(files.size(), 1);
