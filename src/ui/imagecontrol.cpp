@@ -1,5 +1,7 @@
 #include "imagecontrol.h"
 
+#include "guardedcall.h"
+
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -70,7 +72,7 @@ void ImageControl::mouseReleaseEvent(QMouseEvent* event) {
     // A click action may close the window and delete this control; nothing touches it after.
     const QPointer<ImageControl> self(this);
     if (click) {
-        emit clicked();
+        runGuarded([this] { emit clicked(); });
         if (!self)
             return;
     }

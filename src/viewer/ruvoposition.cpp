@@ -7,6 +7,7 @@
 #include "ayacount.h"
 #include "components.h"
 #include "errormsg.h"
+#include "guardedcall.h"
 #include "interfacelanguage.h"
 #include "picturedecoding.h"
 #include "imagecontrol.h"
@@ -45,6 +46,9 @@ public:
 
 void Truvo_frm::connectHandlers() {
     using zelan::ui::ImageControl;
+    // Image buttons guard their own clicks; the other widgets call their handlers through a
+    // guard, so an error in a handler reaches the error display without unwinding Qt's code.
+    using zelan::ui::guarded;
     PaintBox1->installEventFilter(this);
     pageNum_ed->installEventFilter(this);
     m_caretStyle = new CaretStyle;
@@ -55,19 +59,19 @@ void Truvo_frm::connectHandlers() {
     sora_cb->setDrawItem([this](QPainter& p, int index, const QRect& rect) { sora_cbDrawItem(p, index, rect); });
     telawaBy_cb->setDrawItem([this](QPainter& p, int index, const QRect& rect) { telawaBy_cbDrawItem(p, index, rect); });
     connect(close_bt, &ImageControl::clicked, this, &Truvo_frm::close_btClick);
-    connect(sora_cb, &QComboBox::activated, this, &Truvo_frm::sora_cbChange);
-    connect(telawaBy_cb, &QComboBox::activated, this, &Truvo_frm::telawaBy_cbChange);
-    connect(langNames_cb, &QComboBox::activated, this, &Truvo_frm::langNames_cbChange);
-    connect(aya_ud, &zelan::ui::UpDown::clicked, this, &Truvo_frm::aya_udClick);
-    connect(aya_ed, &QLineEdit::textChanged, this, &Truvo_frm::aya_edChange);
-    connect(pageNum_ed, &QLineEdit::textChanged, this, &Truvo_frm::pageNum_edChange);
+    connect(sora_cb, &QComboBox::activated, this, guarded(this, &Truvo_frm::sora_cbChange));
+    connect(telawaBy_cb, &QComboBox::activated, this, guarded(this, &Truvo_frm::telawaBy_cbChange));
+    connect(langNames_cb, &QComboBox::activated, this, guarded(this, &Truvo_frm::langNames_cbChange));
+    connect(aya_ud, &zelan::ui::UpDown::clicked, this, guarded(this, &Truvo_frm::aya_udClick));
+    connect(aya_ed, &QLineEdit::textChanged, this, guarded(this, &Truvo_frm::aya_edChange));
+    connect(pageNum_ed, &QLineEdit::textChanged, this, guarded(this, &Truvo_frm::pageNum_edChange));
     connect(firstSora_bt_im, &ImageControl::clicked, this, &Truvo_frm::firstSora_bt_imClick);
     connect(prevSora_bt_im, &ImageControl::clicked, this, &Truvo_frm::prevSora_bt_imClick);
     connect(nextSora_bt_im, &ImageControl::clicked, this, &Truvo_frm::nextSora_bt_imClick);
     connect(lastSora_bt_im, &ImageControl::clicked, this, &Truvo_frm::lastSora_bt_imClick);
     connect(nextHalf_im, &ImageControl::clicked, this, &Truvo_frm::nextHalf_imClick);
     connect(prevHalf_im, &ImageControl::clicked, this, &Truvo_frm::prevHalf_imClick);
-    connect(TrackBar1, &QSlider::valueChanged, this, &Truvo_frm::TrackBar1Change);
+    connect(TrackBar1, &QSlider::valueChanged, this, guarded(this, &Truvo_frm::TrackBar1Change));
     connect(color_bt_im, &ImageControl::clicked, this, &Truvo_frm::color_bt_imClick);
     connect(delayAya_tm, &QTimer::timeout, this, &Truvo_frm::delayAya_tmTimer);
     // The recitation: player buttons, modes, the range settings and the completion receivers.
@@ -76,19 +80,19 @@ void Truvo_frm::connectHandlers() {
     connect(stop_bt_im, &ImageControl::clicked, this, &Truvo_frm::stop_bt_imClick);
     connect(playTargamaSoun_bt, &ImageControl::clicked, this, &Truvo_frm::playTargamaSoun_btClick);
     connect(repeatAya_bt_im, &ImageControl::clicked, this, &Truvo_frm::repeatAya_bt_imClick);
-    connect(continueAya_rb, &QRadioButton::clicked, this, &Truvo_frm::continueAya_rbClick);
-    connect(continuePlay_rb, &QRadioButton::clicked, this, &Truvo_frm::continuePlay_rbClick);
-    connect(ayaAya_rb, &QRadioButton::clicked, this, &Truvo_frm::continuePlay_rbClick);
-    connect(fromAya_ed, &QLineEdit::textChanged, this, &Truvo_frm::fromAya_edChange);
-    connect(toAya_ed, &QLineEdit::textChanged, this, &Truvo_frm::toAya_edChange);
-    connect(NoOfAyaRepeat_ed, &QLineEdit::textChanged, this, &Truvo_frm::NoOfAyaRepeat_edChange);
-    connect(times_ed, &QLineEdit::textChanged, this, &Truvo_frm::times_edChange);
-    connect(delay_ed, &QLineEdit::textChanged, this, &Truvo_frm::delay_edChange);
-    connect(fromAya_ud, &zelan::ui::UpDown::clicked, this, &Truvo_frm::fromAya_udClick);
-    connect(toAya_ud, &zelan::ui::UpDown::clicked, this, &Truvo_frm::toAya_udClick);
-    connect(NoOfAyaRepeat_ud, &zelan::ui::UpDown::clicked, this, &Truvo_frm::NoOfAyaRepeat_udClick);
-    connect(times_ud, &zelan::ui::UpDown::clicked, this, &Truvo_frm::times_udClick);
-    connect(delay_ud, &zelan::ui::UpDown::clicked, this, &Truvo_frm::delay_udClick);
+    connect(continueAya_rb, &QRadioButton::clicked, this, guarded(this, &Truvo_frm::continueAya_rbClick));
+    connect(continuePlay_rb, &QRadioButton::clicked, this, guarded(this, &Truvo_frm::continuePlay_rbClick));
+    connect(ayaAya_rb, &QRadioButton::clicked, this, guarded(this, &Truvo_frm::continuePlay_rbClick));
+    connect(fromAya_ed, &QLineEdit::textChanged, this, guarded(this, &Truvo_frm::fromAya_edChange));
+    connect(toAya_ed, &QLineEdit::textChanged, this, guarded(this, &Truvo_frm::toAya_edChange));
+    connect(NoOfAyaRepeat_ed, &QLineEdit::textChanged, this, guarded(this, &Truvo_frm::NoOfAyaRepeat_edChange));
+    connect(times_ed, &QLineEdit::textChanged, this, guarded(this, &Truvo_frm::times_edChange));
+    connect(delay_ed, &QLineEdit::textChanged, this, guarded(this, &Truvo_frm::delay_edChange));
+    connect(fromAya_ud, &zelan::ui::UpDown::clicked, this, guarded(this, &Truvo_frm::fromAya_udClick));
+    connect(toAya_ud, &zelan::ui::UpDown::clicked, this, guarded(this, &Truvo_frm::toAya_udClick));
+    connect(NoOfAyaRepeat_ud, &zelan::ui::UpDown::clicked, this, guarded(this, &Truvo_frm::NoOfAyaRepeat_udClick));
+    connect(times_ud, &zelan::ui::UpDown::clicked, this, guarded(this, &Truvo_frm::times_udClick));
+    connect(delay_ud, &zelan::ui::UpDown::clicked, this, guarded(this, &Truvo_frm::delay_udClick));
     ayaRepeatFinished_ed->installEventFilter(this);
     targamaRepeatFinished_ed->installEventFilter(this);
 
@@ -107,7 +111,7 @@ bool Truvo_frm::eventFilter(QObject* watched, QEvent* event) {
         if (event->type() == QEvent::MouseButtonPress) {
             const auto* mouse = static_cast<QMouseEvent*>(event);
             const QPoint at = mouse->position().toPoint();
-            PaintBox1MouseDown(mouse->button(), at.x(), at.y());
+            zelan::ui::runGuarded([&] { PaintBox1MouseDown(mouse->button(), at.x(), at.y()); });
         }
     } else if (watched == ayaRepeatFinished_ed) {
         ayaRepeatWndProc(event);
@@ -116,9 +120,9 @@ bool Truvo_frm::eventFilter(QObject* watched, QEvent* event) {
     } else if (watched == pageNum_ed) {
         pageNumWndProc(event);
         if (event->type() == QEvent::FocusIn)
-            pageNum_edEnter();
+            zelan::ui::runGuarded([this] { pageNum_edEnter(); });
         else if (event->type() == QEvent::MouseButtonPress)
-            pageNum_edClick();
+            zelan::ui::runGuarded([this] { pageNum_edClick(); });
     }
     return QDialog::eventFilter(watched, event);
 }

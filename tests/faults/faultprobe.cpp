@@ -80,16 +80,14 @@ void settle(int ms = 0) {
 }
 
 // Runs `handler` from a posted event, as the program's timers and queued calls run handlers, so
-// that an exception that escapes it reaches Application::notify and is shown there. Handlers
-// that meet a table error run this way rather than from a mouse click: an exception thrown
-// under a widget's mouse event unwinds through QApplication::notify, which is built without
-// unwinding clean-ups, and the copies of the event it made there leak.
+// that an exception that escapes it reaches Application::notify and is shown there.
 void handle(const std::function<void()>& handler) {
     QMetaObject::invokeMethod(qApp, handler, Qt::QueuedConnection);
     settle();
 }
 
-// A click on a control, for the handlers that report their failures themselves.
+// A real click on a control. An error in the handler it runs comes back from the event loop
+// to Application::notify, without unwinding through Qt's mouse event delivery.
 void click(QWidget* control) {
     QTest::mouseClick(control, Qt::LeftButton, Qt::NoModifier, control->rect().center());
     settle();
@@ -126,9 +124,9 @@ void runSteps(Truvo_frm* w) {
     if (scenario == QLatin1String("browse") || scenario == QLatin1String("page")) {
         handle([w] { w->sora_cbChange(1); }); // sura 78 from the sura list
         state(w, "sura78");
-        handle([w] { w->prevHalf_imClick(); });
+        click(w->prevHalf_im);
         state(w, "prevHalf");
-        handle([w] { w->nextHalf_imClick(); });
+        click(w->nextHalf_im);
         state(w, "nextHalf");
     } else if (scenario == QLatin1String("translation")) {
         stepToAya(w, 2);
@@ -179,7 +177,7 @@ int answerModal(QDialog* dialog) {
     if (auto* options = qobject_cast<Ttrans_options_frm*>(dialog)) {
         options->show();
         settle();
-        handle([options] { options->okButton_imClick(); });
+        click(options->okButton_im);
         options->close();
         return 0;
     }

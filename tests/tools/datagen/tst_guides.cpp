@@ -127,11 +127,11 @@ private slots:
             QVERIFY2(!image.isNull(), qPrintable(name));
             QVERIFY2(byName.emplace(name, image).second, qPrintable(name + QStringLiteral(" twice")));
         }
-        QCOMPARE(byName.size(), size_t(2 + 24 + 5));
+        QCOMPARE(byName.size(), size_t(2 + 24 + 6));
         const std::map<QString, QSize> sizes = {
             {QStringLiteral("main_services.png"), {885, 665}}, {QStringLiteral("start_close.png"), {46, 46}},
             {QStringLiteral("credits_background.png"), {410, 367}}, {QStringLiteral("credits_close.png"), {16, 16}},
-            {QStringLiteral("currentPage_bt.png"), {30, 30}},
+            {QStringLiteral("currentPage_bt.png"), {30, 30}}, {QStringLiteral("zelan_icon.png"), {256, 256}},
         };
         for (const auto& [name, size] : sizes)
             QCOMPARE(byName.at(name).size(), size);
