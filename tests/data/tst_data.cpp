@@ -1,3 +1,4 @@
+#include "tablefixture.h"
 #include "testmain.h"
 
 #include "components.h"
@@ -29,14 +30,7 @@ public:
 
     // Appends rows to a table, fields in the table's declared order.
     void insert(const data::TableDef& def, std::initializer_list<std::vector<Value>> rows) const {
-        tables::Table table(QStringLiteral("fixture"), QStringLiteral("trans_RUS"), def.fileName);
-        table.open();
-        for (const auto& row : rows) {
-            table.append();
-            for (size_t i = 0; i < row.size(); ++i)
-                table.setFieldValue(def.fields[i].name, row[i]);
-            table.post();
-        }
+        zelan::testing::insertRows(def, rows);
     }
 
 private:

@@ -4,6 +4,8 @@
 // asks for, and a picture library holding the index's pictures. Every picture has a colour
 // made from its id, so a test can tell which picture a cell shows.
 
+#include "picturebytes.h"
+#include "tablefixture.h"
 #include "ayacount.h"
 #include "imagecontrol.h"
 #include "picturelibrary.h"
@@ -37,13 +39,7 @@ inline std::vector<Sora> portion() {
     return suras;
 }
 
-inline QByteArray encode(const QImage& image, const char* format) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format, 95);
-    return bytes;
-}
+inline QByteArray encode(const QImage& image, const char* format) { return zelan::testing::encodePicture(image, format); }
 
 inline QImage picture(int id, QSize size) {
     QImage image(size, QImage::Format_RGB32);

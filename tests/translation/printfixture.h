@@ -6,6 +6,8 @@
 // print options window and the report. The print data module and the report are created over
 // it, as the program creates them at start.
 
+#include "picturebytes.h"
+#include "tablefixture.h"
 #include "interfacelanguage.h"
 #include "platform/reslib/resourcelibrary.h"
 #include "schema.h"
@@ -25,13 +27,7 @@ namespace printfixture {
 
 using zelan::tables::Value;
 
-inline QByteArray encode(const QImage& image, const char* format) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format, 95);
-    return bytes;
-}
+using zelan::testing::encodePicture;
 
 inline QImage solid(QSize size, QColor colour) {
     QImage image(size, QImage::Format_RGB32);
@@ -75,7 +71,7 @@ public:
         std::vector<std::vector<Value>> rows;
         for (const auto& [sora, count] : suras()) {
             for (int aya = (sora == 1 || !options.ayaZero) ? 1 : 0; aya <= count; ++aya) {
-                QByteArray picture = encode(solid(translationSize(), translationColour(sora, aya)), "JPEG");
+                QByteArray picture = encodePicture(solid(translationSize(), translationColour(sora, aya)), "JPEG");
                 if (std::find(options.damaged.begin(), options.damaged.end(), std::pair{sora, aya}) !=
                     options.damaged.end())
                     picture.truncate(picture.size() / 2);
@@ -92,10 +88,10 @@ public:
             jpegs.push_back(id);
         for (int id : jpegs) {
             const QSize size = id == 454 ? QSize(680, 36) : id >= 458 ? QSize(100, 36) : QSize(120, 20);
-            content.rcData.insert(id, encode(solid(size, libraryColour(id)), "JPEG"));
+            content.rcData.insert(id, encodePicture(solid(size, libraryColour(id)), "JPEG"));
         }
         for (int id : {467, 468, 475, 476, 477, 478})
-            content.rcData.insert(id, encode(solid(QSize(90, 40), libraryColour(id)), "BMP"));
+            content.rcData.insert(id, encodePicture(solid(QSize(90, 40), libraryColour(id)), "BMP"));
         content.strings.insert(132, QStringLiteral("Liberation Serif"));
         content.strings.insert(133, options.charset);
         const QByteArray library = zelan::reslib::writeResourceLibrary(content);
@@ -128,15 +124,7 @@ public:
 
 private:
     void insert(const zelan::data::TableDef& def, const std::vector<std::vector<Value>>& rows) {
-        zelan::tables::Table table(QStringLiteral("fixture"), QStringLiteral("trans_RUS"), def.fileName);
-        table.open();
-        for (const auto& row : rows) {
-            table.append();
-            for (size_t i = 0; i < row.size(); ++i)
-                table.setFieldValue(def.fields[i].name, row[i]);
-            table.post();
-        }
-        table.close();
+        zelan::testing::insertRows(def, rows);
     }
 
     QTemporaryDir m_dir;

@@ -21,6 +21,7 @@
 // half 2 at half of its recording (timedelay 3, totalAyaTime 6); sura 79 aya 1 and sura 114
 // aya 1 turn after they end.
 
+#include "tablefixture.h"
 #include "components.h"
 #include "picturelibrary.h"
 #include "schema.h"
@@ -201,15 +202,7 @@ public:
 
     // Appends rows to a table, fields in the table's declared order.
     static void insert(const zelan::data::TableDef& def, const std::vector<std::vector<Value>>& rows) {
-        zelan::tables::Table table(QStringLiteral("fixture"), QStringLiteral("trans_RUS"), def.fileName);
-        table.open();
-        for (const auto& row : rows) {
-            table.append();
-            for (size_t i = 0; i < row.size(); ++i)
-                table.setFieldValue(def.fields[i].name, row[i]);
-            table.post();
-        }
-        table.close();
+        zelan::testing::insertRows(def, rows);
     }
 
 private:
