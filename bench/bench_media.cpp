@@ -1,6 +1,8 @@
 // The position poll of a playing recording (every millisecond while a split aya plays), on the
 // null output so that it measures the device and not a sound server. Target: median <= 5 us.
 
+#include "../tests/common/wavheader.h"
+
 #include "mediadevice.h"
 
 #include <QCoreApplication>
@@ -15,23 +17,9 @@ namespace {
 
 // An 11 s 22.05 kHz mono WAV of silence, the size of a long aya recording.
 QString writeRecording(const QTemporaryDir& dir) {
-    const quint32 frames = 22050 * 11;
-    const quint32 dataSize = frames * 2;
-    QByteArray out("RIFF");
-    auto put32 = [&out](quint32 v) { out.append(reinterpret_cast<const char*>(&v), 4); };
-    auto put16 = [&out](quint16 v) { out.append(reinterpret_cast<const char*>(&v), 2); };
-    put32(36 + dataSize);
-    out.append("WAVEfmt ");
-    put32(16);
-    put16(1);
-    put16(1);
-    put32(22050);
-    put32(22050 * 2);
-    put16(2);
-    put16(16);
-    out.append("data");
-    put32(dataSize);
-    out.append(QByteArray(qsizetype(dataSize), '\0'));
+    const int frames = 22050 * 11;
+    QByteArray out = zelan::testing::wavHeader(22050, 1, 16, frames);
+    out.append(QByteArray(qsizetype(frames) * 2, '\0'));
     const QString path = dir.filePath(QStringLiteral("a1.wav"));
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(out) != out.size())

@@ -1,6 +1,8 @@
 // Writes the seed sounds of fuzz_media into the folder given: small WAVs made here, and MP3s
 // made from them with lame when it is installed (with and without the gapless tag).
 
+#include "../common/wavheader.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QProcess>
@@ -12,22 +14,8 @@
 namespace {
 
 QByteArray wav(int rate, int channels, int bits, int frames) {
-    const int bytes = bits / 8;
-    const quint32 dataSize = quint32(frames * channels * bytes);
-    QByteArray out("RIFF");
-    auto put32 = [&out](quint32 v) { out.append(reinterpret_cast<const char*>(&v), 4); };
+    QByteArray out = zelan::testing::wavHeader(rate, channels, bits, frames);
     auto put16 = [&out](quint16 v) { out.append(reinterpret_cast<const char*>(&v), 2); };
-    put32(36 + dataSize);
-    out.append("WAVEfmt ");
-    put32(16);
-    put16(1);
-    put16(quint16(channels));
-    put32(quint32(rate));
-    put32(quint32(rate * channels * bytes));
-    put16(quint16(channels * bytes));
-    put16(quint16(bits));
-    out.append("data");
-    put32(dataSize);
     for (int i = 0; i < frames * channels; ++i) {
         const double v = std::sin(i * 0.1);
         if (bits == 8)

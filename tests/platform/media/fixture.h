@@ -1,5 +1,7 @@
 #pragma once
 
+#include "wavheader.h"
+
 #include "mediadevice.h"
 
 #include <QCoreApplication>
@@ -19,23 +21,8 @@ namespace zelan::media::testing {
 // Writes a 16-bit PCM WAV of `frames` frames: a sine with a little noise, so that the encoder
 // has real work and its delay would show in the decoded length.
 inline bool writeWav(const QString& path, int rate, int channels, int frames, int bits = 16) {
-    const int bytesPerSample = bits / 8;
-    const quint32 dataSize = quint32(frames) * quint32(channels * bytesPerSample);
-    QByteArray out;
-    auto put32 = [&out](quint32 v) { out.append(reinterpret_cast<const char*>(&v), 4); };
+    QByteArray out = zelan::testing::wavHeader(rate, channels, bits, frames);
     auto put16 = [&out](quint16 v) { out.append(reinterpret_cast<const char*>(&v), 2); };
-    out.append("RIFF");
-    put32(36 + dataSize);
-    out.append("WAVEfmt ");
-    put32(16);
-    put16(1);
-    put16(quint16(channels));
-    put32(quint32(rate));
-    put32(quint32(rate * channels * bytesPerSample));
-    put16(quint16(channels * bytesPerSample));
-    put16(quint16(bits));
-    out.append("data");
-    put32(dataSize);
     quint32 noise = 12345;
     for (int i = 0; i < frames; ++i) {
         for (int c = 0; c < channels; ++c) {
