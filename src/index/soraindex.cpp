@@ -1,6 +1,7 @@
 #include "soraindex.h"
 
 #include "components.h"
+#include "guardedcall.h"
 #include "imagebutton.h"
 #include "imagecontrol.h"
 #include "interfacelanguage.h"
@@ -250,15 +251,18 @@ void TSoraIndex_frm::buildDesign() {
     return_sb->setObjectName(QStringLiteral("return_sb"));
     return_sb->hide();
 
-    connect(makkaSora_rb, &QRadioButton::clicked, this, &TSoraIndex_frm::makkaSora_rbClick);
-    connect(madenahSora_rb, &QRadioButton::clicked, this, &TSoraIndex_frm::madenahSora_rbClick);
-    connect(zelanOrder_rb, &QRadioButton::clicked, this, &TSoraIndex_frm::zelanOrder_rbClick);
-    connect(whereDescend_rb, &QRadioButton::clicked, this, &TSoraIndex_frm::whereDescend_rbClick);
-    connect(whereDescend_ex_rb, &QRadioButton::clicked, this, &TSoraIndex_frm::whereDescend_ex_rbClick);
+    // The radio buttons and the labels call their handlers through a guard, so an error in one
+    // reaches the error display without unwinding Qt's mouse delivery.
+    using zelan::ui::guarded;
+    connect(makkaSora_rb, &QRadioButton::clicked, this, guarded(this, &TSoraIndex_frm::makkaSora_rbClick));
+    connect(madenahSora_rb, &QRadioButton::clicked, this, guarded(this, &TSoraIndex_frm::madenahSora_rbClick));
+    connect(zelanOrder_rb, &QRadioButton::clicked, this, guarded(this, &TSoraIndex_frm::zelanOrder_rbClick));
+    connect(whereDescend_rb, &QRadioButton::clicked, this, guarded(this, &TSoraIndex_frm::whereDescend_rbClick));
+    connect(whereDescend_ex_rb, &QRadioButton::clicked, this, guarded(this, &TSoraIndex_frm::whereDescend_ex_rbClick));
     connect(prevSora_bt_im, &ImageControl::clicked, this, &TSoraIndex_frm::prevSora_bt_imClick);
     connect(nextSora_bt_im, &ImageControl::clicked, this, &TSoraIndex_frm::nextSora_bt_imClick);
     connect(cancelButton_im, &ImageControl::clicked, this, &TSoraIndex_frm::cancelButton_imClick);
-    connect(return_sb, &QToolButton::clicked, this, &TSoraIndex_frm::return_sbClick);
+    connect(return_sb, &QToolButton::clicked, this, guarded(this, &TSoraIndex_frm::return_sbClick));
 
     ZelanIndex_tb = zelan::data::createZelanIndexTable();
     ZelanIndex_tb_sr = std::make_unique<zelan::tables::DataSource>(ZelanIndex_tb.get());
@@ -414,7 +418,7 @@ bool TSoraIndex_frm::eventFilter(QObject* watched, QEvent* event) {
         if (mouse->button() != Qt::LeftButton)
             return false;
         if (event->type() == QEvent::MouseButtonRelease && label->rect().contains(mouse->position().toPoint()))
-            soraName_lb1Click(label);
+            zelan::ui::runGuarded([&] { soraName_lb1Click(label); });
         return true;
     }
     return QDialog::eventFilter(watched, event);

@@ -2,6 +2,7 @@
 
 #include "ayacount.h"
 #include "components.h"
+#include "guardedcall.h"
 #include "imagebutton.h"
 #include "imagecontrol.h"
 #include "interfacelanguage.h"
@@ -96,10 +97,12 @@ Ttrans_options_frm::Ttrans_options_frm(QWidget* owner) : QDialog(owner) {
         [this](QPainter& p, int index, const QRect& rect) { startSora_cbDrawItem(p, index, rect); });
     endSora_cb->setDrawItem(
         [this](QPainter& p, int index, const QRect& rect) { endSora_cbDrawItem(p, index, rect); });
-    connect(startSora_cb, &QComboBox::activated, this, &Ttrans_options_frm::startSora_cbChange);
-    connect(endSora_cb, &QComboBox::activated, this, &Ttrans_options_frm::endSora_cbChange);
-    connect(startAya_ud, &UpDown::clicked, this, &Ttrans_options_frm::startAya_udClick);
-    connect(endAya_ud, &UpDown::clicked, this, &Ttrans_options_frm::endAya_udClick);
+    // The lists and spinners call their handlers through a guard (see guardedcall.h).
+    using zelan::ui::guarded;
+    connect(startSora_cb, &QComboBox::activated, this, guarded(this, &Ttrans_options_frm::startSora_cbChange));
+    connect(endSora_cb, &QComboBox::activated, this, guarded(this, &Ttrans_options_frm::endSora_cbChange));
+    connect(startAya_ud, &UpDown::clicked, this, guarded(this, &Ttrans_options_frm::startAya_udClick));
+    connect(endAya_ud, &UpDown::clicked, this, guarded(this, &Ttrans_options_frm::endAya_udClick));
     connect(okButton_im, &ImageControl::clicked, this, &Ttrans_options_frm::okButton_imClick);
     connect(cancelButton_im, &ImageControl::clicked, this, &Ttrans_options_frm::cancelButton_imClick);
     FormCreate();
