@@ -61,6 +61,9 @@ public:
     // A text for the user for every code this device returns (in English, naming the file where
     // there is one); empty for a code it does not know.
     virtual QString errorText(std::uint32_t code) const = 0;
+    // True once a play has gone to no sound output (there is no sound server): plays keep their
+    // time, but nothing is heard. A caller tells the user once.
+    virtual bool playsSilently() const { return false; }
 };
 
 // The completion notice of a play, posted to the play's receiver.

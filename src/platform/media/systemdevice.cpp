@@ -152,14 +152,19 @@ protected:
                 told = true;
                 std::fputs("zelan: no sound output was found; sounds play silently at their real speed\n", stderr);
             }
+            m_silent = true;
         }
         return std::make_unique<ClockOutput>(m_clock, sound->sampleRate, fromFrame, sound->lengthMs(),
                                              [this, deviceId] { outputReachedEnd(deviceId); });
     }
 
+public:
+    bool playsSilently() const override { return m_silent; }
+
 private:
     OutputChoice m_choice;
     MonotonicClock m_clock;
+    bool m_silent = false;
 };
 
 MediaDevice* g_testDevice = nullptr;

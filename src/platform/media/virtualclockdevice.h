@@ -35,6 +35,10 @@ public:
     // statusMode reports `rawMode` for every open file until cleared with std::nullopt.
     void setRawMode(std::optional<std::uint32_t> rawMode);
 
+    // What playsSilently() answers (false until set): a device with no sound output.
+    void setPlaysSilently(bool silent) { m_silent = silent; }
+    bool playsSilently() const override { return m_silent; }
+
     std::uint32_t open(const QString& path, std::uint32_t* deviceId) override;
     std::uint32_t statusLength(std::uint32_t deviceId, std::uint32_t* milliseconds) override;
     std::uint32_t statusMode(std::uint32_t deviceId, std::uint32_t* mode) override;
@@ -58,6 +62,7 @@ private:
     QHash<QString, std::uint32_t> m_registered;
     std::map<Command, std::uint32_t> m_failures;
     std::optional<std::uint32_t> m_rawMode;
+    bool m_silent = false;
 };
 
 } // namespace zelan::media
