@@ -79,9 +79,10 @@ private:
     std::uint32_t m_deviceId;
 };
 
-// The program's device: plays through the system's default sound output, or, where there is
-// none, into a null output that advances on the monotonic clock at real speed (saying so once
-// on standard error at the first play).
+// The program's device: plays through the user's sound server (PulseAudio, or a server that
+// speaks its protocol), positions and notices following what the server has played, one sound
+// right after another; where there is none, into a null output that advances on the monotonic
+// clock at real speed (saying so once on standard error, and answering playsSilently()).
 MediaDevice& systemDevice();
 
 // Makes systemDevice() return `device` (not owned) until called again with nullptr, so that

@@ -16,6 +16,10 @@ PlaybackDevice::PlaybackDevice() = default;
 
 PlaybackDevice::~PlaybackDevice() {
     // Outputs first: they may refer to this device from their callbacks.
+    releaseOutputs();
+}
+
+void PlaybackDevice::releaseOutputs() {
     for (auto& [id, channel] : m_channels)
         channel.output.reset();
     m_retired.clear();
@@ -155,8 +159,10 @@ std::uint32_t PlaybackDevice::pause(std::uint32_t deviceId) {
     if (channel->mode != Playing)
         return 0;
     if (channel->output) {
-        channel->frame = currentFrame(*channel);
+        // The output says where it stopped: what was already on its way to the listener counts
+        // as heard, so a resume goes on from the first frame not heard.
         channel->output->pause();
+        channel->frame = std::clamp<std::int64_t>(channel->output->heardFrame(), 0, channel->sound->frames);
     }
     channel->mode = Paused;
     return 0;

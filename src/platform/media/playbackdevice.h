@@ -24,6 +24,7 @@ public:
     virtual std::int64_t heardFrame() const = 0;
     // Whether the listener has heard the whole sound.
     virtual bool reachedEnd() const = 0;
+    // Holds the sound; heardFrame() then gives the first frame not heard, where resume goes on.
     virtual void pause() = 0;
     virtual void resume() = 0;
 };
@@ -64,6 +65,8 @@ public:
     void outputFailed(std::uint32_t deviceId, const QString& detail);
 
 protected:
+    // Drops every output now (for a subclass whose outputs use what it owns, before it goes).
+    void releaseOutputs();
     // Ends every play whose output has reached its sound's end (for clocks that the device
     // advances itself).
     void completeReachedEnds();
