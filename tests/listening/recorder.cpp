@@ -16,6 +16,7 @@
 #include <ctime>
 #include <mutex>
 #include <string>
+#include <thread>
 
 namespace zelan::listening {
 
@@ -93,6 +94,7 @@ struct MonitorRecorder::State {
     std::int64_t lastTimingRequest = 0;
     ClockMapping final;
     bool stopped = true;
+    bool settled = false;
 
     static void contextState(pa_context*, void* self) {
         pa_threaded_mainloop_signal(static_cast<State*>(self)->loop, 0);
@@ -158,6 +160,8 @@ struct MonitorRecorder::State {
         if (info->write_index == 0)
             return;
         std::lock_guard lock(state->mutex);
+        if (info->sink_usec < 100000)
+            state->settled = true;
         state->reports.emplace_back(reportSteady, playingUs * kRate / 1e6);
         if (qEnvironmentVariableIsSet("ZELAN_RECORDER_TRACE"))
             std::fprintf(stderr, "report: steady %.3f ms written %.3f ms source %lld us sink %lld us -> sample 0 at %.3f ms\n",
@@ -177,6 +181,10 @@ struct MonitorRecorder::State {
         double low = 0, high = 0;
         for (const auto& [t, p] : reports) {
             const double off = t - (line.a + line.b * p);
+            if (std::abs(off) > 1e6) {
+                ++m.delayedReports;
+                continue;
+            }
             low = std::min(low, off);
             high = std::max(high, off);
         }
@@ -225,6 +233,7 @@ bool MonitorRecorder::start(const QString& server, QString* error) {
         d->samples.clear();
         d->reports.clear();
         d->arrivals.clear();
+        d->settled = false;
         d->lastTimingRequest = 0;
         d->final = {};
     }
@@ -296,6 +305,17 @@ bool MonitorRecorder::start(const QString& server, QString* error) {
     }
     d->stopped = false;
     pa_threaded_mainloop_unlock(d->loop);
+    // The sink renders up to two seconds ahead until a stream asks for less; the recording
+    // starts for real once the sink has come down to this stream's fragments.
+    const std::int64_t deadline = steadyNowNs() + 3'000'000'000;
+    while (steadyNowNs() < deadline) {
+        {
+            std::lock_guard lock(d->mutex);
+            if (d->settled)
+                break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
     return true;
 }
 

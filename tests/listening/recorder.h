@@ -20,10 +20,12 @@ struct ClockMapping {
     // million faster than its rate.
     double sample0Ns = 0;
     double nsPerSample = 1e9 / 22050;
-    // The timing reports of the server the mapping is fitted to, and how far the farthest of
-    // them lie off it on either side (ms, from the lowest to the highest).
+    // The timing reports of the server the mapping is fitted to, how far the farthest of them
+    // lie off it on either side (ms, from the lowest to the highest), and the reports left out
+    // for lying more than 1 ms off (delayed on their way).
     int reports = 0;
     double spreadMs = 0;
+    int delayedReports = 0;
     // When the recorded data reached this process, after the sink played its last sample (ms,
     // over all deliveries): a delivery can never come before the play, so the minimum is a
     // check of the mapping that does not rest on the server's figures.
