@@ -115,8 +115,14 @@ void PlaybackDevice::retire(std::unique_ptr<Output> output) {
         return;
     output->pause(); // silent from now on, until it is deleted
     m_retired.push_back(std::move(output));
-    if (m_retired.size() == 1)
-        QTimer::singleShot(0, &m_context, [this] { m_retired.clear(); });
+    if (m_retired.size() == 1) {
+        QTimer::singleShot(0, &m_context, [this] {
+            // Taken out first: an output's destructor must never find the list half cleared,
+            // whatever it calls.
+            std::vector<std::unique_ptr<Output>> done;
+            done.swap(m_retired);
+        });
+    }
 }
 
 std::uint32_t PlaybackDevice::play(std::uint32_t deviceId, QObject* receiver) {

@@ -42,6 +42,16 @@ bool waitLocked(pa_threaded_mainloop* loop, int timeoutMs, Done done) {
     return true;
 }
 
+std::int64_t steadyNowNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+std::int64_t realNowNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
 QString serverError(pa_context* context) { return QString::fromUtf8(pa_strerror(pa_context_errno(context))); }
 
 } // namespace
@@ -134,8 +144,7 @@ std::shared_ptr<PulseStream> PulseStream::open(PulseConnection& connection, int 
     attr.prebuf = std::numeric_limits<std::uint32_t>::max();
     attr.minreq = std::numeric_limits<std::uint32_t>::max();
     attr.fragsize = std::numeric_limits<std::uint32_t>::max();
-    const auto flags = pa_stream_flags_t(PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE |
-                                         PA_STREAM_ADJUST_LATENCY);
+    const auto flags = pa_stream_flags_t(PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_ADJUST_LATENCY);
     if (pa_stream_connect_playback(self->m_stream, nullptr, &attr, flags, nullptr, nullptr) < 0) {
         *detail = QStringLiteral("the sound server refused a stream (%1)").arg(serverError(connection.context()));
         return nullptr;
@@ -210,11 +219,17 @@ void PulseStream::onStateChange(pa_stream* stream, void* data) {
 }
 
 std::int64_t PulseStream::heardFrameLocked() const {
-    pa_usec_t usec = 0;
     // Before the server's first report the stream has played nothing.
-    if (pa_stream_get_time(m_stream, &usec) < 0)
+    if (!m_report.valid)
         return 0;
-    return std::int64_t(usec) * m_rate / 1'000'000;
+    double heard = m_report.heardFrame;
+    if (m_report.playing)
+        heard += double(steadyNowNs() - m_report.steadyNs) * m_rate / 1e9;
+    // Nothing is heard that was not written (the server waits when it runs out), and the
+    // listener never goes back.
+    const std::int64_t frame = std::clamp<std::int64_t>(std::int64_t(heard), m_lastHeard, std::max(m_lastHeard, m_written));
+    m_lastHeard = frame;
+    return frame;
 }
 
 std::int64_t PulseStream::heardFrame() const {
@@ -240,7 +255,21 @@ std::int64_t PulseStream::firstChangeableFrame() const {
 void PulseStream::onTimingUpdate(pa_stream* stream, void* data) {
     auto* self = static_cast<PulseStream*>(data);
     const pa_timing_info* timing = pa_stream_get_timing_info(stream);
-    if (!timing || !timing->playing)
+    if (!timing)
+        return;
+    // The report says where the sink played at the server's time of the report: what it had
+    // taken from the stream less what it still held. Both clocks are read at once to put that
+    // time on the monotonic clock.
+    const std::int64_t steady = steadyNowNs();
+    const std::int64_t real = realNowNs();
+    const std::int64_t reportReal = std::int64_t(timing->timestamp.tv_sec) * 1'000'000'000 +
+                                    std::int64_t(timing->timestamp.tv_usec) * 1000;
+    self->m_report.valid = true;
+    self->m_report.playing = timing->playing != 0;
+    self->m_report.steadyNs = steady - std::clamp<std::int64_t>(real - reportReal, 0, 1'000'000'000);
+    self->m_report.heardFrame = double(timing->read_index) / (2 * self->m_channels) -
+                                double(timing->sink_usec) * self->m_rate / 1e6;
+    if (!timing->playing)
         return;
     self->m_aheadUsec[self->m_aheadNext] = timing->sink_usec + timing->transport_usec;
     self->m_aheadNext = (self->m_aheadNext + 1) % self->m_aheadUsec.size();
@@ -264,6 +293,9 @@ int PulseStream::place(std::shared_ptr<const DecodedSound> sound, std::int64_t f
     const int id = m_nextId++;
     m_placements.push_back({id, std::move(sound), start, start + (available - from), from, std::move(onFailure)});
     rewrite(start);
+    // A fresh report soon, so the play is followed from close by.
+    if (pa_operation* op = pa_stream_update_timing_info(m_stream, nullptr, nullptr))
+        pa_operation_unref(op);
     if (startFrame)
         *startFrame = start;
     return id;

@@ -55,7 +55,7 @@ public:
     static constexpr int kMarginMs = 2;
     // How much sound the server is asked to keep queued: enough to ride out a busy moment,
     // and little enough that its sound card holds only a few milliseconds ahead.
-    static constexpr int kQueueMs = 100;
+    static constexpr int kQueueMs = 50;
     // How long opening waits for the stream to play before the first sound is placed.
     static constexpr int kStartWaitMs = 500;
 
@@ -119,6 +119,14 @@ private:
     std::vector<Placement> m_placements;
     int m_nextId = 1;
     std::int64_t m_written = 0; // frames written: the stream's write index
+    // The server's last report: the frame heard at its time, and whether the stream played.
+    struct Report {
+        bool valid = false;
+        bool playing = false;
+        std::int64_t steadyNs = 0;
+        double heardFrame = 0;
+    } m_report;
+    mutable std::int64_t m_lastHeard = 0;
     std::int64_t m_startLead = 0; // silence before the first sound when the server said nothing
     std::vector<std::int16_t> m_render;
     // How far ahead of the listener the server has held the stream in its last reports.
