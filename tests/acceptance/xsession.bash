@@ -183,7 +183,11 @@ find_window() {
   return 1
 }
 
-program_alive() { kill -0 "$zelan_pid" 2>/dev/null; }
+# A program that has ended stays a zombie until it is waited for, which kill -0 still finds.
+program_alive() {
+  local state
+  [ -n "$zelan_pid" ] && read -r _ _ state _ 2>/dev/null <"/proc/$zelan_pid/stat" && [ "$state" != Z ]
+}
 
 # wait_window <w> <h> <seconds> <what>
 wait_window() {
