@@ -89,18 +89,24 @@ void TaudioPlayer::playTranslation(QObject* window, const QString& path) {
 }
 
 void TaudioPlayer::pause() {
+    if (!opened)
+        return;
     lastError = m_device.pause(deviceId);
     if (lastError != 0)
         reportError(lastError);
 }
 
 void TaudioPlayer::resume() {
+    if (!opened)
+        return;
     lastError = m_device.resume(deviceId);
     if (lastError != 0)
         reportError(lastError);
 }
 
 void TaudioPlayer::stop() {
+    if (!opened)
+        return;
     lastError = m_device.stop(deviceId);
     if (lastError != 0)
         reportError(lastError);

@@ -41,6 +41,8 @@ public:
     void playAya(QObject* window, const QString& path) override;
     // The same for a translation sound: the translation pictures, and no half turn.
     void playTranslation(QObject* window, const QString& path);
+    // One device command each, reported when it fails. With nothing open there is nothing to
+    // command: they do nothing (the device would only answer that the file is not open).
     void pause();
     void resume();
     void stop();

@@ -154,6 +154,12 @@ void Truvo_frm::pause_bt_imClick() {
     TaudioPlayer* player = recitationPlayer();
     if (!player)
         return;
+    // With nothing open (after navigation, the end of a range or of sura 114) there is nothing
+    // to pause: the buttons keep their idle pictures.
+    if (!player->opened) {
+        showIdlePictures();
+        return;
+    }
     player->pause();
     showPausedPictures();
 }
@@ -162,7 +168,8 @@ void Truvo_frm::stop_bt_imClick() {
     TaudioPlayer* player = recitationPlayer();
     if (!player)
         return;
-    // The file stays open, stopped: no later notice counts, so nothing follows.
+    // The file stays open, stopped: no later notice counts, so nothing follows. With nothing
+    // open the player sends no command.
     player->stop();
     showIdlePictures();
 }

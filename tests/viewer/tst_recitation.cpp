@@ -100,7 +100,14 @@ void clickSpinner(zelan::ui::UpDown* spinner, bool up) {
     QTest::mouseClick(spinner, Qt::LeftButton, {}, QPoint(size.width() / 2, up ? size.height() / 4 : size.height() * 3 / 4));
 }
 
+using Handler = void (Truvo_frm::*)();
+
+// How the player came to close before pause and stop are pressed.
+enum class Closed { ByNavigation, ByTheRangeEnd, ByTheEndOf114 };
+
 } // namespace
+
+Q_DECLARE_METATYPE(Closed)
 
 // The recitation over the full data set on the virtual clock: what follows each sound in the
 // three modes, with and without translation, the player buttons, and the range settings.
@@ -117,11 +124,12 @@ private slots:
     void init() {
         m_messages.clear();
         m_popups = 0;
+        m_beeps = 0;
         m_sleeps.clear();
         zelan::ui::setMessageHook([this](const QString& text, const QString& caption, zelan::ui::MessageKind) {
             m_messages << (caption.isEmpty() ? text : caption + QStringLiteral(": ") + text);
         });
-        zelan::ui::setBeepHook([] {});
+        zelan::ui::setBeepHook([this] { ++m_beeps; });
         zelan::ui::setModalHook([this](QDialog* dialog) {
             if (qobject_cast<TerrorMsg_frm*>(dialog))
                 ++m_popups;
@@ -263,6 +271,49 @@ private slots:
         QVERIFY2(clock.elapsed() <= 1000 + 50, qPrintable(QString::number(clock.elapsed())));
         QVERIFY2(before.msecsTo(after) >= 1000 - before.msec() - 5, qPrintable(after.toString(u"hh:mm:ss.zzz")));
         QVERIFY2(after.msec() < 100, qPrintable(after.toString(u"hh:mm:ss.zzz")));
+    }
+
+    // Pause and stop with nothing open (the player has closed) do nothing: no bell, no box, and
+    // the buttons keep their idle pictures.
+    void pauseAndStopWithNothingOpen_data() {
+        QTest::addColumn<Closed>("closed");
+        QTest::addRow("after navigation during play") << Closed::ByNavigation;
+        QTest::addRow("at the end of a range") << Closed::ByTheRangeEnd;
+        QTest::addRow("at the end of sura 114") << Closed::ByTheEndOf114;
+    }
+    void pauseAndStopWithNothingOpen() {
+        QFETCH(Closed, closed);
+        Truvo_frm& w = window();
+        w.ayaAndTargamaSound_rb->setChecked(false);
+        switch (closed) {
+        case Closed::ByNavigation:
+            standOn(97, 1);
+            w.playAya_bt_imClick();
+            w.nextSora_bt_imClick();
+            break;
+        case Closed::ByTheRangeEnd:
+            standOn(97, 1);
+            chooseRangeMode();
+            setRange("1", "2", "1", "1", "1");
+            w.repeatAya_bt_imClick();
+            run(5);
+            break;
+        case Closed::ByTheEndOf114:
+            standOn(114, 6);
+            w.playAya_bt_imClick();
+            run(5);
+            break;
+        }
+        QVERIFY(!player().opened);
+        for (const Handler button : {&Truvo_frm::pause_bt_imClick, &Truvo_frm::stop_bt_imClick, &Truvo_frm::pause_bt_imClick}) {
+            (w.*button)();
+            QCOMPARE(m_messages, QStringList());
+            QCOMPARE(m_beeps, 0);
+            QCOMPARE(w.buttonOf(w.pause_bt_im)->shownId(), 493);
+            QCOMPARE(w.buttonOf(w.playAya_bt_im)->shownId(), 490);
+            QCOMPARE(w.buttonOf(w.playTargamaSoun_bt)->shownId(), 530);
+            QCOMPARE(w.buttonOf(w.repeatAya_bt_im)->shownId(), 526);
+        }
     }
 
     // The play button resumes a paused sound (reciting pictures) and restarts a playing one;
@@ -606,6 +657,7 @@ private:
     std::unique_ptr<Truvo_frm> m_window;
     QStringList m_messages;
     int m_popups = 0;
+    int m_beeps = 0;
     QList<int> m_sleeps;
     std::function<void()> m_onAyaStart;
     std::map<std::pair<int, int>, std::pair<int, int>> m_halves;
