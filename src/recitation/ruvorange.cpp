@@ -168,6 +168,15 @@ bool Truvo_frm::readRangeSettings() {
         showErrorPopup(this, pictureLibrary);
         return false;
     }
+    // The boxes were limited to the sura they were typed in; the user may have gone to a
+    // shorter sura since (a range 1 to 42 of sura 80, then sura 112). Both ayas must be in the
+    // current sura, the first one from the lowest aya its spinner allows, the last from 1.
+    const int count = zelan::data::ayaCount(currentSora);
+    const auto inSura = [count](int aya, int lowest) { return aya >= lowest && aya <= count; };
+    if (!inSura(rangeFrom, zelan::data::firstAya(currentSora)) || !inSura(rangeTo, 1)) {
+        showErrorPopup(this, pictureLibrary);
+        return false;
+    }
     if (rangeTo < rangeFrom) {
         // Writing the first aya's box moves the reading position to the new first aya.
         const qint32 from = rangeFrom;

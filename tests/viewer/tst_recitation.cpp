@@ -412,6 +412,43 @@ private slots:
         QCOMPARE(m_device->played, QStringList());
     }
 
+    // The first and last aya are checked against the current sura at the range start: a range
+    // typed in a longer sura (or a first aya below the sura's lowest) is refused with the error
+    // popup, plays nothing and leaves the settings open; a range that fits plays.
+    void rangeIsCheckedAgainstTheCurrentSura_data() {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<int>("sora");
+        QTest::addColumn<QStringList>("played");
+        QTest::addRow("last aya past the sura") << "1" << "42" << 112 << QStringList();
+        QTest::addRow("both past the sura") << "30" << "42" << 112 << QStringList();
+        QTest::addRow("opening formula in sura 1") << "0" << "3" << 1 << QStringList();
+        QTest::addRow("negative first aya") << "-3" << "2" << 112 << QStringList();
+        QTest::addRow("a range that fits") << "1" << "3" << 112 << QStringList{"112:1", "112:2", "112:3"};
+        QTest::addRow("from the opening formula") << "0" << "1" << 112 << QStringList{"112:0", "112:1"};
+    }
+    void rangeIsCheckedAgainstTheCurrentSura() {
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        QFETCH(int, sora);
+        QFETCH(QStringList, played);
+        Truvo_frm& w = window();
+        standOn(80, 1);
+        w.ayaAndTargamaSound_rb->setChecked(false);
+        chooseRangeMode();
+        setRange(from.toLatin1().constData(), to.toLatin1().constData(), "1", "1", "1");
+        w.sora_cbChange(entryOf(sora));
+        m_popups = 0;
+        w.repeatAya_bt_imClick();
+        run(10);
+        QCOMPARE(m_device->played, played);
+        QCOMPARE(m_popups, played.isEmpty() ? 1 : 0);
+        QVERIFY(w.fromAya_pn->isEnabled());
+        QVERIFY(!w.toAya_ed->isReadOnly());
+        QVERIFY(w.times_ud->isEnabled());
+        QCOMPARE(m_messages, QStringList());
+    }
+
     // The settings: what typing into the boxes does.
     void typedSettings() {
         Truvo_frm& w = window();
