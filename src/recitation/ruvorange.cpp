@@ -28,6 +28,8 @@ void writeNumber(QLineEdit* box, int value) { box->setText(QString::number(value
 // ---- Modes -------------------------------------------------------------------------------
 
 void Truvo_frm::continueAya_rbClick() {
+    // Choosing range mode anew ends a range pause under way, as any new start does.
+    cancelRangePause();
     if (TaudioPlayer* player = recitationPlayer(); player && player->getMode() == AyaPlayer::kPlaying)
         player->close();
     repeatAya_bt_im->setEnabled(true);

@@ -173,6 +173,8 @@ void Truvo_frm::PaintBox1MouseDown(Qt::MouseButton button, int x, int y) {
     }
     if (!hit)
         return;
+    // The clicked aya starts anew: a range pause under way leads nowhere now.
+    cancelRangePause();
     setSora(hitSora);
     setAya(hitAya);
     highlightAya(getSora(), getAya(), TrackBar1->value());

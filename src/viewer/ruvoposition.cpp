@@ -74,6 +74,7 @@ void Truvo_frm::connectHandlers() {
     connect(TrackBar1, &QSlider::valueChanged, this, guarded(this, &Truvo_frm::TrackBar1Change));
     connect(color_bt_im, &ImageControl::clicked, this, &Truvo_frm::color_bt_imClick);
     connect(delayAya_tm, &QTimer::timeout, this, &Truvo_frm::delayAya_tmTimer);
+    connect(rangePause_tm, &QTimer::timeout, this, guarded(this, &Truvo_frm::rangePause_tmTimer));
     // The recitation: player buttons, modes, the range settings and the completion receivers.
     connect(playAya_bt_im, &ImageControl::clicked, this, &Truvo_frm::playAya_bt_imClick);
     connect(pause_bt_im, &ImageControl::clicked, this, &Truvo_frm::pause_bt_imClick);
@@ -136,6 +137,7 @@ bool Truvo_frm::isValidInteger(const QString& text) {
 }
 
 void Truvo_frm::stopPlayingRecitation() {
+    cancelRangePause();
     if (audioPlayer && audioPlayer->getMode() == AyaPlayer::kPlaying)
         audioPlayer->close();
 }
@@ -366,6 +368,7 @@ void Truvo_frm::lastSora_bt_imClick() {
 
 void Truvo_frm::stepHalf(zelan::tables::Query& query, bool forward) {
     pageTurnInProgress = true;
+    cancelRangePause();
     if (audioPlayer) {
         const int mode = audioPlayer->getMode();
         if (mode == AyaPlayer::kOpen || mode == AyaPlayer::kPlaying)

@@ -125,7 +125,7 @@ private slots:
         m_messages.clear();
         m_popups = 0;
         m_beeps = 0;
-        m_sleeps.clear();
+        m_pauses.clear();
         zelan::ui::setMessageHook([this](const QString& text, const QString& caption, zelan::ui::MessageKind) {
             m_messages << (caption.isEmpty() ? text : caption + QStringLiteral(": ") + text);
         });
@@ -135,7 +135,6 @@ private slots:
                 ++m_popups;
             return 0;
         });
-        zelan::recitation::setRangePauseSleepForTesting([this](int ms) { m_sleeps << ms; });
         m_device = std::make_unique<RecordingDevice>();
         registerRecordings(*m_device);
         zelan::media::setSystemDeviceForTesting(m_device.get());
@@ -152,7 +151,6 @@ private slots:
         ruvo_frm = nullptr;
         zelan::media::setSystemDeviceForTesting(nullptr);
         m_device.reset();
-        zelan::recitation::setRangePauseSleepForTesting({});
         zelan::ui::setMessageHook({});
         zelan::ui::setBeepHook({});
         zelan::ui::setModalHook({});
@@ -223,7 +221,7 @@ private slots:
         QCOMPARE(rangePassesLeft, 0);
         QVERIFY(!player().opened);
         QVERIFY(w.fromAya_pn->isEnabled());
-        QCOMPARE(m_sleeps, QList<int>());
+        QCOMPARE(m_pauses, QList<int>());
         QCOMPARE(m_messages, QStringList());
     }
 
@@ -255,22 +253,132 @@ private slots:
         w.repeatAya_bt_imClick();
         run(5);
         QCOMPARE(m_device->played, (QStringList{"97:1", "97:2"}));
-        QCOMPARE(m_sleeps.size(), 2);
-        for (int ms : m_sleeps)
+        QCOMPARE(m_pauses.size(), 2);
+        for (int ms : m_pauses)
             QVERIFY(ms > 0 && ms <= 1000);
     }
-    // The one real pause: 2 seconds ends at the start of the next second of the clock.
+    // The one real pause: 2 seconds ends at the start of the next second of the clock, and the
+    // window handles its events while it waits.
     void realPauseEndsAtTheNextSecond() {
-        zelan::recitation::setRangePauseSleepForTesting({});
+        Truvo_frm& w = window();
+        w.ayaAndTargamaSound_rb->setChecked(false);
         repeatPause = 2;
+        rangePassesLeft = 0; // the range step after the pause starts nothing
+        ayaRepeatsLeft = 0;
+        // Not in the last moments of a second, so that the pause outlasts a queued event.
+        while (QTime::currentTime().msec() > 800)
+            QTest::qWait(10);
+        QTime ended;
+        const auto connection = connect(w.rangePause_tm, &QTimer::timeout, this, [&] { ended = QTime::currentTime(); });
+        bool handledMeanwhile = false;
         const QTime before = QTime::currentTime();
         QElapsedTimer clock;
         clock.start();
-        window().rangePause();
-        const QTime after = QTime::currentTime();
+        w.rangePause();
+        QTimer::singleShot(0, this, [&] { handledMeanwhile = w.rangePause_tm->isActive(); });
+        QTRY_VERIFY_WITH_TIMEOUT(ended.isValid(), 3000);
+        disconnect(connection);
+        QVERIFY(handledMeanwhile);
         QVERIFY2(clock.elapsed() <= 1000 + 50, qPrintable(QString::number(clock.elapsed())));
-        QVERIFY2(before.msecsTo(after) >= 1000 - before.msec() - 5, qPrintable(after.toString(u"hh:mm:ss.zzz")));
-        QVERIFY2(after.msec() < 100, qPrintable(after.toString(u"hh:mm:ss.zzz")));
+        QVERIFY2(before.msecsTo(ended) >= 1000 - before.msec() - 5, qPrintable(ended.toString(u"hh:mm:ss.zzz")));
+        QVERIFY2(ended.msec() < 100, qPrintable(ended.toString(u"hh:mm:ss.zzz")));
+        QCOMPARE(m_device->played, QStringList());
+    }
+
+    // The pause waits on a timer: the handler of the aya's end has returned, the window goes on
+    // handling events, and a notice that comes meanwhile starts nothing. When the pause is over
+    // the range goes on (here with the aya's translation first).
+    void rangePauseWaitsOnATimer() {
+        Truvo_frm& w = window();
+        standOn(97, 1);
+        chooseRangeMode();
+        setRange("1", "2", "1", "1", "3");
+        w.repeatAya_bt_imClick();
+        QVERIFY(step());
+        QCOMPARE(m_device->played, QStringList{"97:1"});
+        QVERIFY(w.rangePause_tm->isActive());
+        QVERIFY2(w.rangePause_tm->interval() > 1000 && w.rangePause_tm->interval() <= 2000,
+                 qPrintable(QString::number(w.rangePause_tm->interval())));
+        bool handled = false;
+        QTimer::singleShot(0, this, [&] { handled = true; });
+        QTRY_VERIFY(handled);
+        // The aya's notice again, to the range's receiver and to the main window, whose handler
+        // would follow it with the translation.
+        for (QObject* receiver : {static_cast<QObject*>(w.ayaRepeatFinished_ed), static_cast<QObject*>(&w)})
+            QCoreApplication::postEvent(receiver, new zelan::media::CompletionEvent(MediaDevice::Successful, player().deviceId));
+        QCoreApplication::sendPostedEvents();
+        QCOMPARE(m_device->played, QStringList{"97:1"});
+        QVERIFY(w.rangePause_tm->isActive());
+        run(10);
+        QCOMPARE(m_device->played, (QStringList{"97:1", "t97:1", "97:2", "t97:2"}));
+        QCOMPARE(m_pauses.size(), 2);
+        QVERIFY(!player().opened);
+        QCOMPARE(m_messages, QStringList());
+    }
+
+    // Stop, a new start and closing the window end a range pause: what the range would have
+    // played next never comes, only what the click itself starts.
+    void rangePauseEndsOnStopOrANewStart_data() {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QStringList>("started");
+        QTest::addRow("stop") << "stop" << QStringList();
+        QTest::addRow("play button") << "play" << QStringList{"97:1"};
+        QTest::addRow("translation button") << "translation" << QStringList{"t97:1"};
+        QTest::addRow("range start") << "range" << QStringList{"97:1"};
+        QTest::addRow("range mode chosen") << "mode" << QStringList();
+        QTest::addRow("window closed") << "close" << QStringList();
+    }
+    void rangePauseEndsOnStopOrANewStart() {
+        QFETCH(QString, action);
+        QFETCH(QStringList, started);
+        Truvo_frm& w = window();
+        standOn(97, 1);
+        w.ayaAndTargamaSound_rb->setChecked(false);
+        chooseRangeMode();
+        setRange("1", "2", "1", "1", "3");
+        w.repeatAya_bt_imClick();
+        QVERIFY(step());
+        QVERIFY(w.rangePause_tm->isActive());
+        m_device->played.clear();
+        if (action == QLatin1String("stop"))
+            w.stop_bt_imClick();
+        else if (action == QLatin1String("play"))
+            w.playAya_bt_imClick();
+        else if (action == QLatin1String("translation"))
+            w.playTargamaSoun_btClick();
+        else if (action == QLatin1String("range"))
+            w.repeatAya_bt_imClick();
+        else if (action == QLatin1String("mode"))
+            chooseRangeMode();
+        else
+            w.close();
+        QVERIFY(!w.rangePause_tm->isActive());
+        QCoreApplication::sendPostedEvents();
+        QCOMPARE(m_device->played, started);
+        QCOMPARE(m_messages, QStringList());
+    }
+
+    // Pause during a range pause holds the range at the aya that ended; play resumes it, which
+    // completes that aya again, and the range goes on after a new pause.
+    void pauseHoldsARangePause() {
+        Truvo_frm& w = window();
+        standOn(97, 1);
+        w.ayaAndTargamaSound_rb->setChecked(false);
+        chooseRangeMode();
+        setRange("1", "2", "1", "1", "3");
+        w.repeatAya_bt_imClick();
+        QVERIFY(step());
+        w.pause_bt_imClick();
+        QVERIFY(!w.rangePause_tm->isActive());
+        QCOMPARE(player().getMode(), AyaPlayer::kPaused);
+        QCOMPARE(w.buttonOf(w.pause_bt_im)->shownId(), 509);
+        w.playAya_bt_imClick();
+        QCoreApplication::sendPostedEvents();
+        QVERIFY(w.rangePause_tm->isActive());
+        QCOMPARE(m_device->played, QStringList{"97:1"});
+        run(5);
+        QCOMPARE(m_device->played, (QStringList{"97:1", "97:2"}));
+        QCOMPARE(m_pauses.size(), 2); // the new pause after 97:1, and the one after 97:2
     }
 
     // Pause and stop with nothing open (the player has closed) do nothing: no bell, no box, and
@@ -633,8 +741,19 @@ private:
     }
 
     // Plays the sound in progress to its end, letting the half-turn timer act at its mark, and
-    // delivers the completion notice. False when nothing plays.
+    // delivers the completion notice; or ends a range pause under way at once. False when
+    // nothing plays.
     bool step() {
+        if (m_window->rangePause_tm->isActive()) {
+            m_pauses << m_window->rangePause_tm->interval();
+            m_window->rangePause_tm->start(0);
+            QElapsedTimer waited;
+            waited.start();
+            while (m_window->rangePause_tm->isActive() && waited.elapsed() < 1000)
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            QCoreApplication::sendPostedEvents();
+            return !m_window->rangePause_tm->isActive();
+        }
         TaudioPlayer& p = player();
         if (!p.opened || p.getMode() != AyaPlayer::kPlaying)
             return false;
@@ -695,7 +814,8 @@ private:
     QStringList m_messages;
     int m_popups = 0;
     int m_beeps = 0;
-    QList<int> m_sleeps;
+    // The length of each range pause, in ms, as it was armed.
+    QList<int> m_pauses;
     std::function<void()> m_onAyaStart;
     std::map<std::pair<int, int>, std::pair<int, int>> m_halves;
 };
