@@ -97,9 +97,13 @@ public:
     void showPageNumbers();
     // Checks that `text` is a 32-bit integer; otherwise shows the error popup and says no.
     bool isValidInteger(const QString& text);
-    // Closes the audio player when it is playing (a paused recitation stays paused), and ends a
-    // range pause.
+    // Ends the recitation before the user moves the reading position: closes the audio player
+    // when it is playing or paused (so the next play starts the new position's aya), and ends
+    // a range pause.
     void stopPlayingRecitation();
+    // Ends a recitation that is held without sounding, paused or in a range pause, and leaves
+    // one that plays alone: for moves of the position that do not end a playing recitation.
+    void closeHeldRecitation();
 
     void sora_cbChange(int entry);
     void aya_udClick();

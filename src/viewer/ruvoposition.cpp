@@ -138,7 +138,19 @@ bool Truvo_frm::isValidInteger(const QString& text) {
 
 void Truvo_frm::stopPlayingRecitation() {
     cancelRangePause();
-    if (audioPlayer && audioPlayer->getMode() == AyaPlayer::kPlaying)
+    // A paused aya is closed too: left open, the play button would resume it at the old
+    // position, and its half-turn timer could still turn the page away from the new one.
+    if (!audioPlayer)
+        return;
+    const int mode = audioPlayer->getMode();
+    if (mode == AyaPlayer::kPlaying || mode == AyaPlayer::kPaused)
+        audioPlayer->close();
+}
+
+void Truvo_frm::closeHeldRecitation() {
+    const bool inPause = rangePause_tm->isActive();
+    cancelRangePause();
+    if (audioPlayer && (inPause || audioPlayer->getMode() == AyaPlayer::kPaused))
         audioPlayer->close();
 }
 
@@ -371,7 +383,7 @@ void Truvo_frm::stepHalf(zelan::tables::Query& query, bool forward) {
     cancelRangePause();
     if (audioPlayer) {
         const int mode = audioPlayer->getMode();
-        if (mode == AyaPlayer::kOpen || mode == AyaPlayer::kPlaying)
+        if (mode == AyaPlayer::kOpen || mode == AyaPlayer::kPlaying || mode == AyaPlayer::kPaused)
             audioPlayer->close();
     }
     // From the lowest page of the current aya and, on it, its higher half.

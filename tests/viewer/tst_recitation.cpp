@@ -12,6 +12,7 @@
 #include "platform/media/mediadevice.h"
 #include "platform/media/virtualclockdevice.h"
 #include "ruvo.h"
+#include "soraindex.h"
 #include "table.h"
 #include "updown.h"
 
@@ -26,8 +27,11 @@
 #include <QTime>
 #include <QTimer>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
+#include <tuple>
+#include <vector>
 
 using zelan::media::MediaDevice;
 using zelan::media::VirtualClockDevice;
@@ -102,11 +106,39 @@ void clickSpinner(zelan::ui::UpDown* spinner, bool up) {
 
 using Handler = void (Truvo_frm::*)();
 
+// A row of the line table.
+struct Line {
+    int page, half, sora, aya, y, x1, x2, lastaya;
+    double timedelay;
+};
+
+// The ways the user moves the reading position.
+enum class Move {
+    SuraList,
+    AyaBox,
+    AyaSpinner,
+    FirstSura,
+    PrevSura,
+    NextSura,
+    LastSura,
+    NextHalf,
+    PrevHalf,
+    PageBox,
+    SuraIndex,
+    TitleLineClick,
+    AyaClick,
+};
+
+// How a recitation is held without sounding when the user moves.
+enum class Held { Paused, RangePause };
+
 // How the player came to close before pause and stop are pressed.
 enum class Closed { ByNavigation, ByTheRangeEnd, ByTheEndOf114 };
 
 } // namespace
 
+Q_DECLARE_METATYPE(Move)
+Q_DECLARE_METATYPE(Held)
 Q_DECLARE_METATYPE(Closed)
 
 // The recitation over the full data set on the virtual clock: what follows each sound in the
@@ -133,6 +165,11 @@ private slots:
         zelan::ui::setModalHook([this](QDialog* dialog) {
             if (qobject_cast<TerrorMsg_frm*>(dialog))
                 ++m_popups;
+            if (auto* index = qobject_cast<TSoraIndex_frm*>(dialog)) {
+                // The index chooses its second row, sura 78.
+                index->show();
+                index->soraName_lb1Click(index->cell(QStringLiteral("soraName_lb"), 2));
+            }
             return 0;
         });
         m_device = std::make_unique<RecordingDevice>();
@@ -379,6 +416,69 @@ private slots:
         run(5);
         QCOMPARE(m_device->played, (QStringList{"97:1", "97:2"}));
         QCOMPARE(m_pauses.size(), 2); // the new pause after 97:1, and the one after 97:2
+    }
+
+    // Every way of moving the reading position ends a recitation that is held there without
+    // sounding: a paused aya (whose half-turn timer is armed) or a range pause. Nothing of the
+    // old position comes back: the next play starts the new position's aya from its beginning.
+    void movingEndsAHeldRecitation_data() {
+        QTest::addColumn<Move>("move");
+        QTest::addColumn<Held>("held");
+        const std::pair<Move, const char*> moves[] = {
+            {Move::SuraList, "sura list"},         {Move::AyaBox, "aya box"},
+            {Move::AyaSpinner, "aya spinner"},     {Move::FirstSura, "first sura"},
+            {Move::PrevSura, "previous sura"},     {Move::NextSura, "next sura"},
+            {Move::LastSura, "last sura"},         {Move::NextHalf, "next-half button"},
+            {Move::PrevHalf, "previous-half button"}, {Move::PageBox, "page box"},
+            {Move::SuraIndex, "sura index"},       {Move::TitleLineClick, "click on a title line"},
+            {Move::AyaClick, "click on an aya"},
+        };
+        for (const auto& [move, name] : moves) {
+            QTest::addRow("%s, paused", name) << move << Held::Paused;
+            QTest::addRow("%s, range pause", name) << move << Held::RangePause;
+        }
+    }
+    void movingEndsAHeldRecitation() {
+        QFETCH(Move, move);
+        QFETCH(Held, held);
+        Truvo_frm& w = window();
+        const int aya = runningOverAya(97);
+        QVERIFY(aya > 0);
+        standOn(97, aya);
+        w.ayaAndTargamaSound_rb->setChecked(false);
+        if (held == Held::Paused) {
+            w.playAya_bt_imClick();
+            m_device->clock.advance(100); // before the half turns
+            w.pause_bt_imClick();
+            QCOMPARE(player().getMode(), AyaPlayer::kPaused);
+            QVERIFY(w.delayAya_tm->isActive());
+        } else {
+            chooseRangeMode();
+            const QByteArray number = QByteArray::number(aya);
+            setRange(number.constData(), number.constData(), "1", "2", "3");
+            w.repeatAya_bt_imClick();
+            QVERIFY(step());
+            QVERIFY(w.rangePause_tm->isActive());
+        }
+        const qsizetype before = m_device->played.size();
+        moveBy(move);
+        const QString here = QStringLiteral("%1:%2").arg(w.currentSora).arg(w.currentAya);
+        QVERIFY(!w.rangePause_tm->isActive());
+        QVERIFY(player().getMode() != AyaPlayer::kPaused);
+        if (player().opened) {
+            // Only a click on an aya starts one: that aya.
+            QCOMPARE(m_device->played.mid(before), QStringList{here});
+        } else {
+            QCOMPARE(m_device->played.size(), before);
+            QVERIFY(!w.delayAya_tm->isActive());
+        }
+        if (w.currentAya >= 0) {
+            w.playAya_bt_imClick();
+            QCOMPARE(m_device->played.last(), here);
+            QCOMPARE(player().getPosition(), 0u);
+        }
+        QCOMPARE(m_messages, QStringList());
+        QCOMPARE(m_beeps, 0);
     }
 
     // Pause and stop with nothing open (the player has closed) do nothing: no bell, no box, and
@@ -740,6 +840,72 @@ private:
         return found == m_halves.end() ? std::pair(-1, -1) : found->second;
     }
 
+    // The ways the user moves the reading position, as the user does them.
+    void moveBy(Move move) {
+        Truvo_frm& w = *m_window;
+        switch (move) {
+        case Move::SuraList:
+            w.sora_cbChange(entryOf(w.currentSora == 114 ? 113 : w.currentSora + 1));
+            break;
+        case Move::AyaBox:
+            type(w.aya_ed, w.currentAya == 2 ? QStringLiteral("3") : QStringLiteral("2"));
+            break;
+        case Move::AyaSpinner:
+            clickSpinner(w.aya_ud, true);
+            break;
+        case Move::FirstSura:
+            w.firstSora_bt_imClick();
+            break;
+        case Move::PrevSura:
+            w.prevSora_bt_imClick();
+            break;
+        case Move::NextSura:
+            w.nextSora_bt_imClick();
+            break;
+        case Move::LastSura:
+            w.lastSora_bt_imClick();
+            break;
+        case Move::NextHalf:
+            w.nextHalf_imClick();
+            break;
+        case Move::PrevHalf:
+            w.prevHalf_imClick();
+            break;
+        case Move::PageBox:
+            type(w.pageNum_ed, w.currentPage == 5 ? QStringLiteral("6") : QStringLiteral("5"));
+            break;
+        case Move::SuraIndex:
+            w.zelanIndex_imClick();
+            break;
+        case Move::TitleLineClick:
+        case Move::AyaClick: {
+            // A title line of the half on show, or its earliest aya (the first row a click on its
+            // line finds).
+            const Line* target = nullptr;
+            for (const Line& line : m_lines) {
+                if (line.page != w.currentPage || line.half != w.currentHalf)
+                    continue;
+                if (move == Move::TitleLineClick ? line.aya != -1 : line.aya < 0)
+                    continue;
+                if (!target || std::tie(line.sora, line.aya, line.y) < std::tie(target->sora, target->aya, target->y))
+                    target = &line;
+            }
+            QVERIFY2(target, "no such line on the half on show");
+            QTest::mouseClick(w.PaintBox1, Qt::LeftButton, {}, QPoint((target->x1 + target->x2) / 2, target->y));
+            break;
+        }
+        }
+    }
+
+    // The first aya of a sura that runs over from one half to the next (0 when there is none).
+    int runningOverAya(int sora) const {
+        for (const Line& line : m_lines) {
+            if (line.sora == sora && line.lastaya == 1 && line.timedelay > 0)
+                return line.aya;
+        }
+        return 0;
+    }
+
     // Plays the sound in progress to its end, letting the half-turn timer act at its mark, and
     // delivers the completion notice; or ends a range pause under way at once. False when
     // nothing plays.
@@ -792,18 +958,23 @@ private:
         while (files.hasNext())
             device.clock.addFile(files.next(), kTranslationMs);
         if (m_halves.empty()) {
-            // The half of each aya's first row, from the line table.
+            // The rows of the line table, and the half of each aya's first row.
             zelan::tables::Table lines(QStringLiteral("halves"), QStringLiteral("trans_RUS"), QStringLiteral("LINES_ruvo.DB"));
             lines.open();
+            const auto field = [&lines](const char* name) { return lines.fieldByName(QString::fromLatin1(name)).asInteger(); };
             for (lines.first(); !lines.eof(); lines.next()) {
-                const int sora = lines.fieldByName(QStringLiteral("soranum")).asInteger();
-                const int aya = lines.fieldByName(QStringLiteral("ayanum")).asInteger();
-                const std::pair page{lines.fieldByName(QStringLiteral("pagenum")).asInteger(),
-                                     lines.fieldByName(QStringLiteral("halfnum")).asInteger()};
-                const auto [at, added] = m_halves.try_emplace({sora, aya}, page);
+                const Line line{field("pagenum"), field("halfnum"),  field("soranum"), field("ayanum"), field("ylinefromtop"),
+                                field("x1aya"),   field("x2aya"),    field("lastaya"),
+                                lines.fieldByName(QStringLiteral("timedelay")).asFloat()};
+                m_lines.push_back(line);
+                const std::pair page{line.page, line.half};
+                const auto [at, added] = m_halves.try_emplace({line.sora, line.aya}, page);
                 if (!added && page < at->second)
                     at->second = page;
             }
+            std::sort(m_lines.begin(), m_lines.end(), [](const Line& a, const Line& b) {
+                return std::tie(a.page, a.half, a.y) < std::tie(b.page, b.half, b.y);
+            });
         }
     }
 
@@ -816,6 +987,7 @@ private:
     int m_beeps = 0;
     // The length of each range pause, in ms, as it was armed.
     QList<int> m_pauses;
+    std::vector<Line> m_lines;
     std::function<void()> m_onAyaStart;
     std::map<std::pair<int, int>, std::pair<int, int>> m_halves;
 };
