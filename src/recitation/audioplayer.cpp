@@ -74,6 +74,11 @@ void TaudioPlayer::playAya(QObject* window, const QString& path) {
     if (halfTurnFraction > 0) {
         if (ruvo_frm->getHalf() == 2)
             ruvo_frm->showAyaStartHalf();
+        // Stepping back can write a new page number, and the page box's change handler closes
+        // a playing recitation: then there is no play left to watch, and a timer armed anyway
+        // would query a file that is no longer open.
+        if (!opened)
+            return;
         ruvo_frm->delayAya_tm->start();
         // The half the turn will show, decoded now while the aya's first words play.
         const int half = ruvo_frm->getHalf();

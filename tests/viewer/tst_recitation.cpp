@@ -524,6 +524,26 @@ private slots:
         }
     }
 
+    // A play that the page box's change handler closes before its half turn is armed (the
+    // box held a number the user typed, and stepping back to the aya's first half rewrites it)
+    // leaves no timer querying a file that is no longer open.
+    void aPlayClosedAtItsStartArmsNoTurn() {
+        Truvo_frm& w = window();
+        const int aya = runningOverAya(97);
+        standOn(97, aya);
+        w.ayaAndTargamaSound_rb->setChecked(false);
+        QTest::mouseClick(w.ayaAya_rb, Qt::LeftButton);
+        w.playAya_bt_imClick();
+        QVERIFY(step());
+        QCOMPARE(w.currentHalf, 2); // turned while the aya played
+        type(w.pageNum_ed, QStringLiteral("0")); // no such page: the box keeps the text
+        w.playAya_bt_imClick();
+        QVERIFY(!w.delayAya_tm->isActive());
+        QTest::qWait(20);
+        QCOMPARE(m_messages, QStringList());
+        QCOMPARE(m_beeps, 0);
+    }
+
     // The play button resumes a paused sound (reciting pictures) and restarts a playing one;
     // the translation button resumes a paused sound without changing the pictures.
     void playAndTranslationButtons() {
