@@ -1,14 +1,35 @@
 #include "audioplayer.h"
 
+#include "interfacelanguage.h"
 #include "messages.h"
 #include "platform/media/mediadevice.h"
 #include "ruvo.h"
 
+#include <QCoreApplication>
 #include <QTimer>
 
 float halfTurnFraction = 0;
 
 using zelan::media::MediaDevice;
+
+namespace {
+
+// Whether the user was told in this run that the recitation is silent.
+bool g_toldSilent = false;
+
+} // namespace
+
+namespace zelan::recitation {
+
+QString silentOutputNotice(int languageCode) {
+    if (languageCode == zelan::ui::kRussian)
+        return QStringLiteral("Устройство вывода звука не найдено, поэтому чтение будет идти без звука.");
+    return QStringLiteral("لم يُعثر على جهاز لإخراج الصوت، لذلك ستكون التلاوة بلا صوت.");
+}
+
+void resetSilentOutputNoticeForTesting() { g_toldSilent = false; }
+
+} // namespace zelan::recitation
 
 TaudioPlayer::TaudioPlayer(MediaDevice& device) : m_device(device) {}
 
@@ -61,7 +82,21 @@ bool TaudioPlayer::start(QObject* window, const QString& path) {
         reportError(failed);
         return false;
     }
+    tellIfSilent();
     return true;
+}
+
+void TaudioPlayer::tellIfSilent() {
+    if (g_toldSilent || !m_device.playsSilently())
+        return;
+    g_toldSilent = true;
+    QObject* context = ruvo_frm ? static_cast<QObject*>(ruvo_frm) : QCoreApplication::instance();
+    const QString text = zelan::recitation::silentOutputNotice(languageCode);
+    if (!context) {
+        zelan::ui::showMessage(text, {}, zelan::ui::MessageKind::Information);
+        return;
+    }
+    QTimer::singleShot(0, context, [text] { zelan::ui::showMessage(text, {}, zelan::ui::MessageKind::Information); });
 }
 
 void TaudioPlayer::playAya(QObject* window, const QString& path) {

@@ -74,6 +74,7 @@ public:
     std::uint32_t stop(std::uint32_t id) override { return clock.stop(id); }
     std::uint32_t close(std::uint32_t id) override { return clock.close(id); }
     QString errorText(std::uint32_t code) const override { return clock.errorText(code); }
+    bool playsSilently() const override { return clock.playsSilently(); }
 
 private:
     QHash<std::uint32_t, QString> m_paths;
@@ -172,6 +173,7 @@ private slots:
             }
             return 0;
         });
+        zelan::recitation::resetSilentOutputNoticeForTesting();
         m_device = std::make_unique<RecordingDevice>();
         registerRecordings(*m_device);
         zelan::media::setSystemDeviceForTesting(m_device.get());
@@ -188,6 +190,8 @@ private slots:
         ruvo_frm = nullptr;
         zelan::media::setSystemDeviceForTesting(nullptr);
         m_device.reset();
+        zelan::recitation::resetSilentOutputNoticeForTesting();
+        languageCode = zelan::ui::kArabic;
         zelan::ui::setMessageHook({});
         zelan::ui::setBeepHook({});
         zelan::ui::setModalHook({});
@@ -675,6 +679,43 @@ private slots:
         QVERIFY(!w.toAya_ed->isReadOnly());
         QVERIFY(w.times_ud->isEnabled());
         QCOMPARE(m_messages, QStringList());
+    }
+
+    // Where plays go to no sound output the user is told once, at the first play, in the
+    // interface language; the box comes after the play has started, from the event loop.
+    void silentOutputIsToldOnce_data() {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<bool>("silent");
+        QTest::addRow("Arabic") << zelan::ui::kArabic << true;
+        QTest::addRow("Russian") << zelan::ui::kRussian << true;
+        QTest::addRow("with a sound output") << zelan::ui::kArabic << false;
+    }
+    void silentOutputIsToldOnce() {
+        QFETCH(int, language);
+        QFETCH(bool, silent);
+        Truvo_frm& w = window();
+        languageCode = language;
+        m_device->clock.setPlaysSilently(silent);
+        standOn(97, 1);
+        w.playAya_bt_imClick();
+        QCOMPARE(m_messages, QStringList());
+        QCOMPARE(m_device->played, QStringList{"97:1"});
+        QCoreApplication::sendPostedEvents();
+        run(4); // and more plays
+        w.playAya_bt_imClick();
+        QCoreApplication::sendPostedEvents();
+        QVERIFY(m_device->played.size() > 3);
+        if (!silent) {
+            QCOMPARE(m_messages, QStringList());
+            return;
+        }
+        QCOMPARE(m_messages.size(), 1);
+        const QString& text = m_messages.first();
+        const auto inRange = [&text](char16_t low, char16_t high) {
+            return std::any_of(text.begin(), text.end(), [&](QChar c) { return c.unicode() >= low && c.unicode() <= high; });
+        };
+        QCOMPARE(inRange(0x0600, 0x06FF), language == zelan::ui::kArabic);
+        QCOMPARE(inRange(0x0400, 0x04FF), language == zelan::ui::kRussian);
     }
 
     // The settings: what typing into the boxes does.
