@@ -11,7 +11,13 @@ namespace {
 class ReadingPosition : public SoraIndexTarget {
 public:
     explicit ReadingPosition(Truvo_frm& window) : m_window(window) {}
-    void setSora(int sora) override { m_window.setSora(sora); }
+    void setSora(int sora) override {
+        // A recitation held at the old position (paused, or in a range pause) ends here; one
+        // that plays is left to the page box, whose change handler ends it when the new sura
+        // is on another page.
+        m_window.closeHeldRecitation();
+        m_window.setSora(sora);
+    }
     int getSora() const override { return m_window.getSora(); }
     void setAya(int aya) override { m_window.setAya(aya); }
     void showAyaPage() override { m_window.showAyaPage(); }

@@ -1,14 +1,35 @@
 #include "audioplayer.h"
 
+#include "interfacelanguage.h"
 #include "messages.h"
 #include "platform/media/mediadevice.h"
 #include "ruvo.h"
 
+#include <QCoreApplication>
 #include <QTimer>
 
 float halfTurnFraction = 0;
 
 using zelan::media::MediaDevice;
+
+namespace {
+
+// Whether the user was told in this run that the recitation is silent.
+bool g_toldSilent = false;
+
+} // namespace
+
+namespace zelan::recitation {
+
+QString silentOutputNotice(int languageCode) {
+    if (languageCode == zelan::ui::kRussian)
+        return QStringLiteral("Устройство вывода звука не найдено, поэтому чтение будет идти без звука.");
+    return QStringLiteral("لم يُعثر على جهاز لإخراج الصوت، لذلك ستكون التلاوة بلا صوت.");
+}
+
+void resetSilentOutputNoticeForTesting() { g_toldSilent = false; }
+
+} // namespace zelan::recitation
 
 TaudioPlayer::TaudioPlayer(MediaDevice& device) : m_device(device) {}
 
@@ -61,7 +82,21 @@ bool TaudioPlayer::start(QObject* window, const QString& path) {
         reportError(failed);
         return false;
     }
+    tellIfSilent();
     return true;
+}
+
+void TaudioPlayer::tellIfSilent() {
+    if (g_toldSilent || !m_device.playsSilently())
+        return;
+    g_toldSilent = true;
+    QObject* context = ruvo_frm ? static_cast<QObject*>(ruvo_frm) : QCoreApplication::instance();
+    const QString text = zelan::recitation::silentOutputNotice(languageCode);
+    if (!context) {
+        zelan::ui::showMessage(text, {}, zelan::ui::MessageKind::Information);
+        return;
+    }
+    QTimer::singleShot(0, context, [text] { zelan::ui::showMessage(text, {}, zelan::ui::MessageKind::Information); });
 }
 
 void TaudioPlayer::playAya(QObject* window, const QString& path) {
@@ -74,6 +109,11 @@ void TaudioPlayer::playAya(QObject* window, const QString& path) {
     if (halfTurnFraction > 0) {
         if (ruvo_frm->getHalf() == 2)
             ruvo_frm->showAyaStartHalf();
+        // Stepping back can write a new page number, and the page box's change handler closes
+        // a playing recitation: then there is no play left to watch, and a timer armed anyway
+        // would query a file that is no longer open.
+        if (!opened)
+            return;
         ruvo_frm->delayAya_tm->start();
         // The half the turn will show, decoded now while the aya's first words play.
         const int half = ruvo_frm->getHalf();
@@ -89,18 +129,24 @@ void TaudioPlayer::playTranslation(QObject* window, const QString& path) {
 }
 
 void TaudioPlayer::pause() {
+    if (!opened)
+        return;
     lastError = m_device.pause(deviceId);
     if (lastError != 0)
         reportError(lastError);
 }
 
 void TaudioPlayer::resume() {
+    if (!opened)
+        return;
     lastError = m_device.resume(deviceId);
     if (lastError != 0)
         reportError(lastError);
 }
 
 void TaudioPlayer::stop() {
+    if (!opened)
+        return;
     lastError = m_device.stop(deviceId);
     if (lastError != 0)
         reportError(lastError);

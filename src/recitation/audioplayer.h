@@ -41,6 +41,8 @@ public:
     void playAya(QObject* window, const QString& path) override;
     // The same for a translation sound: the translation pictures, and no half turn.
     void playTranslation(QObject* window, const QString& path);
+    // One device command each, reported when it fails. With nothing open there is nothing to
+    // command: they do nothing (the device would only answer that the file is not open).
     void pause();
     void resume();
     void stop();
@@ -59,6 +61,10 @@ public:
 private:
     // Steps 1 to 3 of starting a sound: close, open, play. False when it failed (reported).
     bool start(QObject* window, const QString& path);
+    // Tells the user, once in the program's run, that plays go to no sound output. The box
+    // comes from the event loop after the start of the sound has finished, so that nothing
+    // runs inside that start while the box waits to be closed.
+    void tellIfSilent();
 
     zelan::media::MediaDevice& m_device;
 };
@@ -66,3 +72,11 @@ private:
 // The share of the current aya's recording after which the half turns, as the player last
 // stored it for the aya it started (0 turns after the aya, -1 not at all).
 extern float halfTurnFraction;
+
+namespace zelan::recitation {
+// The text that tells the user the recitation is silent, in the interface language of
+// `languageCode` (Russian for 1102, Arabic otherwise).
+QString silentOutputNotice(int languageCode);
+// Forgets that the user was told, so that the next silent play tells again.
+void resetSilentOutputNoticeForTesting();
+} // namespace zelan::recitation

@@ -28,6 +28,8 @@ void writeNumber(QLineEdit* box, int value) { box->setText(QString::number(value
 // ---- Modes -------------------------------------------------------------------------------
 
 void Truvo_frm::continueAya_rbClick() {
+    // Choosing range mode anew ends a range pause under way, as any new start does.
+    cancelRangePause();
     if (TaudioPlayer* player = recitationPlayer(); player && player->getMode() == AyaPlayer::kPlaying)
         player->close();
     repeatAya_bt_im->setEnabled(true);
@@ -165,6 +167,15 @@ bool Truvo_frm::readRangeSettings() {
     }
     // A pause of 0 is refused here although its spinner goes down to 0.
     if (valueOf(times_ed) == 0 || valueOf(NoOfAyaRepeat_ed) == 0 || valueOf(delay_ed) == 0) {
+        showErrorPopup(this, pictureLibrary);
+        return false;
+    }
+    // The boxes were limited to the sura they were typed in; the user may have gone to a
+    // shorter sura since (a range 1 to 42 of sura 80, then sura 112). Both ayas must be in the
+    // current sura, the first one from the lowest aya its spinner allows, the last from 1.
+    const int count = zelan::data::ayaCount(currentSora);
+    const auto inSura = [count](int aya, int lowest) { return aya >= lowest && aya <= count; };
+    if (!inSura(rangeFrom, zelan::data::firstAya(currentSora)) || !inSura(rangeTo, 1)) {
         showErrorPopup(this, pictureLibrary);
         return false;
     }

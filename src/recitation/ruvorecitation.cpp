@@ -22,9 +22,7 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QTime>
-
-#include <chrono>
-#include <thread>
+#include <QTimer>
 
 qint32 ayaRepeatCount = 0;
 qint32 ayaRepeatsLeft = 0;
@@ -46,11 +44,6 @@ const char* const kLanguageFolders[] = {
 constexpr int kLanguageCount = int(std::size(kLanguageFolders));
 static_assert(kLanguageCount == 44);
 
-std::function<void(int)>& rangePauseSleep() {
-    static std::function<void(int)> sleep;
-    return sleep;
-}
-
 } // namespace
 
 namespace zelan::recitation {
@@ -60,8 +53,6 @@ int rangePauseMs(int seconds, int msIntoSecond) {
         return 0;
     return (seconds - 1) * 1000 - msIntoSecond;
 }
-
-void setRangePauseSleepForTesting(std::function<void(int ms)> sleep) { rangePauseSleep() = std::move(sleep); }
 
 } // namespace zelan::recitation
 
@@ -136,6 +127,7 @@ void Truvo_frm::playAya_bt_imClick() {
     TaudioPlayer* player = recitationPlayer();
     if (!player)
         return;
+    cancelRangePause();
     // Something that plays starts again from the beginning; a paused sound goes on.
     if (player->getMode() == AyaPlayer::kPlaying)
         player->close();
@@ -154,6 +146,15 @@ void Truvo_frm::pause_bt_imClick() {
     TaudioPlayer* player = recitationPlayer();
     if (!player)
         return;
+    // With nothing open (after navigation, the end of a range or of sura 114) there is nothing
+    // to pause: the buttons keep their idle pictures.
+    if (!player->opened) {
+        showIdlePictures();
+        return;
+    }
+    // In a range pause the range is held at the aya that ended: resuming it completes that
+    // aya again, and the range goes on after a new pause.
+    cancelRangePause();
     player->pause();
     showPausedPictures();
 }
@@ -162,7 +163,9 @@ void Truvo_frm::stop_bt_imClick() {
     TaudioPlayer* player = recitationPlayer();
     if (!player)
         return;
-    // The file stays open, stopped: no later notice counts, so nothing follows.
+    cancelRangePause();
+    // The file stays open, stopped: no later notice counts, so nothing follows. With nothing
+    // open the player sends no command.
     player->stop();
     showIdlePictures();
 }
@@ -171,6 +174,7 @@ void Truvo_frm::playTargamaSoun_btClick() {
     TaudioPlayer* player = recitationPlayer();
     if (!player)
         return;
+    cancelRangePause();
     if (player->getMode() == AyaPlayer::kPaused) {
         player->resume();
         return;
@@ -186,6 +190,7 @@ void Truvo_frm::repeatAya_bt_imClick() {
         return;
     if (!readRangeSettings())
         return;
+    cancelRangePause();
     const int mode = player->getMode();
     if (mode == AyaPlayer::kPlaying || mode == AyaPlayer::kOpen)
         player->close();
@@ -203,6 +208,10 @@ bool Truvo_frm::countingNotice(QEvent* event) {
     if (event->type() != zelan::media::CompletionEvent::eventType())
         return false;
     if (static_cast<zelan::media::CompletionEvent*>(event)->notify() != zelan::media::MediaDevice::Successful)
+        return false;
+    // A range pause is under way: what follows it is decided when it ends, so no notice may
+    // start a second sequence meanwhile.
+    if (rangePause_tm->isActive())
         return false;
     TaudioPlayer* player = recitationPlayer();
     return player && player->getMode() == AyaPlayer::kPlaying && player->getPosition() == player->length;
@@ -249,9 +258,15 @@ void Truvo_frm::ayaRepeatWndProc(QEvent* event) {
     if (!countingNotice(event))
         return;
     rangePause();
+}
+
+void Truvo_frm::continueRangeAfterAya() {
+    TaudioPlayer* player = recitationPlayer();
+    if (!player)
+        return;
     if (ayaAndTargamaSound_rb->isChecked()) {
         // The range goes on when the translation ends.
-        recitationPlayer()->playTranslation(targamaRepeatFinished_ed, translationSoundFile(currentSora));
+        player->playTranslation(targamaRepeatFinished_ed, translationSoundFile(currentSora));
         return;
     }
     if (getHalfTurnFraction() == 0 && continuePlay_rb->isChecked())
@@ -304,16 +319,20 @@ void Truvo_frm::rangeStep(bool afterAya) {
 
 void Truvo_frm::rangePause() {
     const int ms = zelan::recitation::rangePauseMs(repeatPause, QTime::currentTime().msec());
-    if (ms <= 0)
+    if (ms <= 0) {
+        continueRangeAfterAya();
         return;
-    // The window handles nothing while it waits, so no click can slip into the sequence; the
-    // wait is measured on the monotonic clock, so a change of the time of day (midnight
-    // included) cannot shorten or stretch it.
-    if (const auto& sleep = rangePauseSleep())
-        sleep(ms);
-    else
-        std::this_thread::sleep_until(std::chrono::steady_clock::now() + std::chrono::milliseconds(ms));
+    }
+    // The aya has ended, so its half-turn timer has nothing left to watch; the next sound
+    // would stop it anyway. The pause's timer measures on the monotonic clock, so a change of
+    // the time of day (midnight included) cannot shorten or stretch it.
+    delayAya_tm->stop();
+    rangePause_tm->start(ms);
 }
+
+void Truvo_frm::rangePause_tmTimer() { continueRangeAfterAya(); }
+
+void Truvo_frm::cancelRangePause() { rangePause_tm->stop(); }
 
 // ---- Receivers ---------------------------------------------------------------------------
 

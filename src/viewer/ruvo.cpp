@@ -194,6 +194,7 @@ void Truvo_frm::FormClose() {
     m_closed = true;
     Timer1->stop();
     delayAya_tm->stop();
+    cancelRangePause();
     for (zelan::tables::Table* table : {pagesPich_tb.get(), langs_ara_tb.get(), Translations_tb.get(),
                                         lines_ruvo_tb.get()}) {
         if (table)

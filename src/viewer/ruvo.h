@@ -97,8 +97,13 @@ public:
     void showPageNumbers();
     // Checks that `text` is a 32-bit integer; otherwise shows the error popup and says no.
     bool isValidInteger(const QString& text);
-    // Closes the audio player when it is playing (a paused recitation stays paused).
+    // Ends the recitation before the user moves the reading position: closes the audio player
+    // when it is playing or paused (so the next play starts the new position's aya), and ends
+    // a range pause.
     void stopPlayingRecitation();
+    // Ends a recitation that is held without sounding, paused or in a range pause, and leaves
+    // one that plays alone: for moves of the position that do not end a playing recitation.
+    void closeHeldRecitation();
 
     void sora_cbChange(int entry);
     void aya_udClick();
@@ -192,8 +197,14 @@ public:
     // after its translation (variant B).
     void rangeStep(bool afterAya);
     // The pause after an aya of a range: until the clock's second `repeatPause` - 1 after the
-    // one it is in, handling nothing meanwhile.
+    // one it is in. It waits on rangePause_tm, so the window paints and takes clicks meanwhile;
+    // without a pause the range goes on at once.
     void rangePause();
+    // What follows a range aya once its pause is over: its translation, or the range step.
+    void continueRangeAfterAya();
+    void rangePause_tmTimer();
+    // Ends a range pause that is under way; what would have followed it does not come.
+    void cancelRangePause();
 
     // The range of the last range start.
     qint32 rangeFrom = 0;
@@ -243,8 +254,9 @@ public:
     // ---- Controls, named as in the window's design (ruvolayout.cpp) -----------------------
     zelan::ui::ImageControl* main_services_im;
     QLabel* currTime_lb;
-    QTimer* Timer1;      // clock, 3000 ms
-    QTimer* delayAya_tm; // half turn while an aya plays, 1 ms
+    QTimer* Timer1;        // clock, 3000 ms
+    QTimer* delayAya_tm;   // half turn while an aya plays, 1 ms
+    QTimer* rangePause_tm; // the pause after a range aya, single shot
     zelan::ui::ImageControl* soraPich_im;
     zelan::ui::ImageControl* partPich_im;
     zelan::ui::ImageControl* color_control_im;
@@ -431,6 +443,4 @@ namespace zelan::recitation {
 // into a second of the clock: until the start of the clock's second `seconds` - 1 after the
 // current one, so between `seconds` - 2 and `seconds` - 1 seconds; none for 1 or less.
 int rangePauseMs(int seconds, int msIntoSecond);
-// Replaces the sleep of the range pause (tests record it instead of waiting); empty restores it.
-void setRangePauseSleepForTesting(std::function<void(int ms)> sleep);
 } // namespace zelan::recitation

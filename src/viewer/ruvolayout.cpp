@@ -113,6 +113,11 @@ void Truvo_frm::buildDesign() {
     delayAya_tm->setObjectName(QStringLiteral("delayAya_tm"));
     delayAya_tm->setInterval(1);
     delayAya_tm->setTimerType(Qt::PreciseTimer);
+    rangePause_tm = new QTimer(this);
+    rangePause_tm->setObjectName(QStringLiteral("rangePause_tm"));
+    rangePause_tm->setSingleShot(true);
+    // Precise, so a pause of up to a minute keeps its length to the millisecond.
+    rangePause_tm->setTimerType(Qt::PreciseTimer);
 
     soraPich_im = image(this, "soraPich_im", 27, 102);
     partPich_im = image(this, "partPich_im", 736, 102);

@@ -158,8 +158,11 @@ void Truvo_frm::PaintBox1MouseDown(Qt::MouseButton button, int x, int y) {
     bool hit = false;
     for (; !keraat_qr->eof() && field("ylinefromtop") == targetLine; keraat_qr->next()) {
         if (field("ayanum") == -1) {
-            // A line that belongs to no aya: its sura with no aya, nothing marked or played.
+            // A line that belongs to no aya: its sura with no aya, nothing marked or played. A
+            // recitation held at the old position (paused, or in a range pause) ends, so play
+            // does not bring back the old aya.
             const int sora = field("soranum");
+            closeHeldRecitation();
             setAya(-1);
             setSora(sora);
             return;
@@ -173,6 +176,8 @@ void Truvo_frm::PaintBox1MouseDown(Qt::MouseButton button, int x, int y) {
     }
     if (!hit)
         return;
+    // The clicked aya starts anew: a range pause under way leads nowhere now.
+    cancelRangePause();
     setSora(hitSora);
     setAya(hitAya);
     highlightAya(getSora(), getAya(), TrackBar1->value());

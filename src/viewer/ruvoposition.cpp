@@ -74,6 +74,7 @@ void Truvo_frm::connectHandlers() {
     connect(TrackBar1, &QSlider::valueChanged, this, guarded(this, &Truvo_frm::TrackBar1Change));
     connect(color_bt_im, &ImageControl::clicked, this, &Truvo_frm::color_bt_imClick);
     connect(delayAya_tm, &QTimer::timeout, this, &Truvo_frm::delayAya_tmTimer);
+    connect(rangePause_tm, &QTimer::timeout, this, guarded(this, &Truvo_frm::rangePause_tmTimer));
     // The recitation: player buttons, modes, the range settings and the completion receivers.
     connect(playAya_bt_im, &ImageControl::clicked, this, &Truvo_frm::playAya_bt_imClick);
     connect(pause_bt_im, &ImageControl::clicked, this, &Truvo_frm::pause_bt_imClick);
@@ -136,7 +137,20 @@ bool Truvo_frm::isValidInteger(const QString& text) {
 }
 
 void Truvo_frm::stopPlayingRecitation() {
-    if (audioPlayer && audioPlayer->getMode() == AyaPlayer::kPlaying)
+    cancelRangePause();
+    // A paused aya is closed too: left open, the play button would resume it at the old
+    // position, and its half-turn timer could still turn the page away from the new one.
+    if (!audioPlayer)
+        return;
+    const int mode = audioPlayer->getMode();
+    if (mode == AyaPlayer::kPlaying || mode == AyaPlayer::kPaused)
+        audioPlayer->close();
+}
+
+void Truvo_frm::closeHeldRecitation() {
+    const bool inPause = rangePause_tm->isActive();
+    cancelRangePause();
+    if (audioPlayer && (inPause || audioPlayer->getMode() == AyaPlayer::kPaused))
         audioPlayer->close();
 }
 
@@ -366,9 +380,10 @@ void Truvo_frm::lastSora_bt_imClick() {
 
 void Truvo_frm::stepHalf(zelan::tables::Query& query, bool forward) {
     pageTurnInProgress = true;
+    cancelRangePause();
     if (audioPlayer) {
         const int mode = audioPlayer->getMode();
-        if (mode == AyaPlayer::kOpen || mode == AyaPlayer::kPlaying)
+        if (mode == AyaPlayer::kOpen || mode == AyaPlayer::kPlaying || mode == AyaPlayer::kPaused)
             audioPlayer->close();
     }
     // From the lowest page of the current aya and, on it, its higher half.

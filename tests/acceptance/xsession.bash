@@ -211,6 +211,36 @@ wait_gone() {
   fail "$4 did not close within $3 s"
 }
 
+# wait_other <seconds> <what>: waits for a visible program window that is neither the start
+# nor the main window (a popup or a message box); sets other_id, other_x, other_y, other_w,
+# other_h.
+wait_other() {
+  local found="" id x y w h
+  local deadline=$(( $(now_tenths) + $1 * 10 ))
+  while [ -z "$found" ]; do
+    program_alive || fail "the program ended while waiting for $2"
+    while read -r id x y w h; do
+      if ! { [ "$w" = "$main_w" ] && [ "$h" = "$main_h" ]; } && ! { [ "$w" = "$start_w" ] && [ "$h" = "$start_h" ]; }; then
+        found="$id $x $y $w $h"
+      fi
+    done < <(visible_windows)
+    [ -n "$found" ] || [ "$(now_tenths)" -lt "$deadline" ] || fail "no $2 appeared within $1 s"
+    [ -n "$found" ] || sleep 0.1
+  done
+  read -r other_id other_x other_y other_w other_h <<<"$found"
+}
+
+# focus <window id> <what>: gives the window the keyboard focus (without a window manager a
+# click does not always do it).
+focus() {
+  local deadline=$(( $(now_tenths) + 50 ))
+  while [ "$(xdo getwindowfocus 2>/dev/null)" != "$1" ]; do
+    xdo windowfocus "$1" 2>/dev/null
+    [ "$(now_tenths)" -lt "$deadline" ] || fail "$2 does not take the keyboard focus"
+    sleep 0.1
+  done
+}
+
 # click <x> <y>: a real left click at a screen position, then the pointer leaves, so no hover
 # picture or caption stays in the next screenshot.
 click() {

@@ -8,6 +8,9 @@
 // Instead of showing them, it writes one line to standard output for each thing the user would
 // see, so the test can read what happened:
 //   message: <caption>|<text>      a message box (new lines written as \n)
+//   silent                         the box that tells the recitation is silent (shown once,
+//                                  where there is no sound output), kept apart from the others
+//                                  because whether it comes depends on the machine
 //   beep                           the system bell
 //   window: <class>                a modal window was opened (main window, options, preview, help)
 //   help: <text>                   the text on show in the help window
@@ -23,6 +26,7 @@
 #include "application.h"
 #include "audioplayer.h"
 #include "imagecontrol.h"
+#include "interfacelanguage.h"
 #include "main2.h"
 #include "messages.h"
 #include "nobza.h"
@@ -202,7 +206,10 @@ int main(int argc, char** argv) {
         QCoreApplication::exit(kWatchdogCode);
     });
     zelan::ui::setMessageHook([](const QString& text, const QString& caption, zelan::ui::MessageKind) {
-        say(QStringLiteral("message: %1|%2").arg(caption, text));
+        if (text == zelan::recitation::silentOutputNotice(languageCode))
+            say(QStringLiteral("silent"));
+        else
+            say(QStringLiteral("message: %1|%2").arg(caption, text));
     });
     zelan::ui::setBeepHook([] { say(QStringLiteral("beep")); });
     zelan::ui::setModalHook(answerModal);

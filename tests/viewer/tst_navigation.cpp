@@ -360,15 +360,15 @@ private slots:
         checkPosition(78, text.toInt(), page, half);
     }
 
-    // Navigation closes a playing recitation and leaves a paused one paused; the half buttons
-    // also close a sound that is open but not playing.
+    // Navigation closes a playing or paused recitation (a paused aya left open would come back
+    // at the next play); the half buttons also close a sound that is open but not playing.
     void stopsPlayingRecitation_data() {
         QTest::addColumn<QString>("action");
         QTest::addColumn<int>("mode");
         QTest::addColumn<int>("closes");
         for (const char* action : {"sura button", "page box", "half button"}) {
             QTest::addRow("%s, playing", action) << action << AyaPlayer::kPlaying << 1;
-            QTest::addRow("%s, paused", action) << action << AyaPlayer::kPaused << 0;
+            QTest::addRow("%s, paused", action) << action << AyaPlayer::kPaused << 1;
         }
         QTest::addRow("sura button, open") << "sura button" << AyaPlayer::kOpen << 0;
         QTest::addRow("half button, open") << "half button" << AyaPlayer::kOpen << 1;

@@ -12,6 +12,7 @@
 #include "platform/media/mediadevice.h"
 #include "platform/media/virtualclockdevice.h"
 #include "ruvo.h"
+#include "soraindex.h"
 #include "table.h"
 #include "updown.h"
 
@@ -26,8 +27,11 @@
 #include <QTime>
 #include <QTimer>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
+#include <tuple>
+#include <vector>
 
 using zelan::media::MediaDevice;
 using zelan::media::VirtualClockDevice;
@@ -70,6 +74,7 @@ public:
     std::uint32_t stop(std::uint32_t id) override { return clock.stop(id); }
     std::uint32_t close(std::uint32_t id) override { return clock.close(id); }
     QString errorText(std::uint32_t code) const override { return clock.errorText(code); }
+    bool playsSilently() const override { return clock.playsSilently(); }
 
 private:
     QHash<std::uint32_t, QString> m_paths;
@@ -100,7 +105,42 @@ void clickSpinner(zelan::ui::UpDown* spinner, bool up) {
     QTest::mouseClick(spinner, Qt::LeftButton, {}, QPoint(size.width() / 2, up ? size.height() / 4 : size.height() * 3 / 4));
 }
 
+using Handler = void (Truvo_frm::*)();
+
+// A row of the line table.
+struct Line {
+    int page, half, sora, aya, y, x1, x2, lastaya;
+    double timedelay;
+};
+
+// The ways the user moves the reading position.
+enum class Move {
+    SuraList,
+    AyaBox,
+    AyaSpinner,
+    FirstSura,
+    PrevSura,
+    NextSura,
+    LastSura,
+    NextHalf,
+    PrevHalf,
+    PageBox,
+    SuraIndex,
+    TitleLineClick,
+    AyaClick,
+};
+
+// How a recitation is held without sounding when the user moves.
+enum class Held { Paused, RangePause };
+
+// How the player came to close before pause and stop are pressed.
+enum class Closed { ByNavigation, ByTheRangeEnd, ByTheEndOf114 };
+
 } // namespace
+
+Q_DECLARE_METATYPE(Move)
+Q_DECLARE_METATYPE(Held)
+Q_DECLARE_METATYPE(Closed)
 
 // The recitation over the full data set on the virtual clock: what follows each sound in the
 // three modes, with and without translation, the player buttons, and the range settings.
@@ -117,17 +157,23 @@ private slots:
     void init() {
         m_messages.clear();
         m_popups = 0;
-        m_sleeps.clear();
+        m_beeps = 0;
+        m_pauses.clear();
         zelan::ui::setMessageHook([this](const QString& text, const QString& caption, zelan::ui::MessageKind) {
             m_messages << (caption.isEmpty() ? text : caption + QStringLiteral(": ") + text);
         });
-        zelan::ui::setBeepHook([] {});
+        zelan::ui::setBeepHook([this] { ++m_beeps; });
         zelan::ui::setModalHook([this](QDialog* dialog) {
             if (qobject_cast<TerrorMsg_frm*>(dialog))
                 ++m_popups;
+            if (auto* index = qobject_cast<TSoraIndex_frm*>(dialog)) {
+                // The index chooses its second row, sura 78.
+                index->show();
+                index->soraName_lb1Click(index->cell(QStringLiteral("soraName_lb"), 2));
+            }
             return 0;
         });
-        zelan::recitation::setRangePauseSleepForTesting([this](int ms) { m_sleeps << ms; });
+        zelan::recitation::resetSilentOutputNoticeForTesting();
         m_device = std::make_unique<RecordingDevice>();
         registerRecordings(*m_device);
         zelan::media::setSystemDeviceForTesting(m_device.get());
@@ -144,7 +190,8 @@ private slots:
         ruvo_frm = nullptr;
         zelan::media::setSystemDeviceForTesting(nullptr);
         m_device.reset();
-        zelan::recitation::setRangePauseSleepForTesting({});
+        zelan::recitation::resetSilentOutputNoticeForTesting();
+        languageCode = zelan::ui::kArabic;
         zelan::ui::setMessageHook({});
         zelan::ui::setBeepHook({});
         zelan::ui::setModalHook({});
@@ -215,7 +262,7 @@ private slots:
         QCOMPARE(rangePassesLeft, 0);
         QVERIFY(!player().opened);
         QVERIFY(w.fromAya_pn->isEnabled());
-        QCOMPARE(m_sleeps, QList<int>());
+        QCOMPARE(m_pauses, QList<int>());
         QCOMPARE(m_messages, QStringList());
     }
 
@@ -247,22 +294,258 @@ private slots:
         w.repeatAya_bt_imClick();
         run(5);
         QCOMPARE(m_device->played, (QStringList{"97:1", "97:2"}));
-        QCOMPARE(m_sleeps.size(), 2);
-        for (int ms : m_sleeps)
+        QCOMPARE(m_pauses.size(), 2);
+        for (int ms : m_pauses)
             QVERIFY(ms > 0 && ms <= 1000);
     }
-    // The one real pause: 2 seconds ends at the start of the next second of the clock.
+    // The one real pause: 2 seconds ends at the start of the next second of the clock, and the
+    // window handles its events while it waits.
     void realPauseEndsAtTheNextSecond() {
-        zelan::recitation::setRangePauseSleepForTesting({});
+        Truvo_frm& w = window();
+        w.ayaAndTargamaSound_rb->setChecked(false);
         repeatPause = 2;
+        rangePassesLeft = 0; // the range step after the pause starts nothing
+        ayaRepeatsLeft = 0;
+        // Not in the last moments of a second, so that the pause outlasts a queued event.
+        while (QTime::currentTime().msec() > 800)
+            QTest::qWait(10);
+        QTime ended;
+        const auto connection = connect(w.rangePause_tm, &QTimer::timeout, this, [&] { ended = QTime::currentTime(); });
+        bool handledMeanwhile = false;
         const QTime before = QTime::currentTime();
         QElapsedTimer clock;
         clock.start();
-        window().rangePause();
-        const QTime after = QTime::currentTime();
+        w.rangePause();
+        QTimer::singleShot(0, this, [&] { handledMeanwhile = w.rangePause_tm->isActive(); });
+        QTRY_VERIFY_WITH_TIMEOUT(ended.isValid(), 3000);
+        disconnect(connection);
+        QVERIFY(handledMeanwhile);
         QVERIFY2(clock.elapsed() <= 1000 + 50, qPrintable(QString::number(clock.elapsed())));
-        QVERIFY2(before.msecsTo(after) >= 1000 - before.msec() - 5, qPrintable(after.toString(u"hh:mm:ss.zzz")));
-        QVERIFY2(after.msec() < 100, qPrintable(after.toString(u"hh:mm:ss.zzz")));
+        QVERIFY2(before.msecsTo(ended) >= 1000 - before.msec() - 5, qPrintable(ended.toString(u"hh:mm:ss.zzz")));
+        QVERIFY2(ended.msec() < 100, qPrintable(ended.toString(u"hh:mm:ss.zzz")));
+        QCOMPARE(m_device->played, QStringList());
+    }
+
+    // The pause waits on a timer: the handler of the aya's end has returned, the window goes on
+    // handling events, and a notice that comes meanwhile starts nothing. When the pause is over
+    // the range goes on (here with the aya's translation first).
+    void rangePauseWaitsOnATimer() {
+        Truvo_frm& w = window();
+        standOn(97, 1);
+        chooseRangeMode();
+        setRange("1", "2", "1", "1", "3");
+        w.repeatAya_bt_imClick();
+        QVERIFY(step());
+        QCOMPARE(m_device->played, QStringList{"97:1"});
+        QVERIFY(w.rangePause_tm->isActive());
+        QVERIFY2(w.rangePause_tm->interval() > 1000 && w.rangePause_tm->interval() <= 2000,
+                 qPrintable(QString::number(w.rangePause_tm->interval())));
+        bool handled = false;
+        QTimer::singleShot(0, this, [&] { handled = true; });
+        QTRY_VERIFY(handled);
+        // The aya's notice again, to the range's receiver and to the main window, whose handler
+        // would follow it with the translation.
+        for (QObject* receiver : {static_cast<QObject*>(w.ayaRepeatFinished_ed), static_cast<QObject*>(&w)})
+            QCoreApplication::postEvent(receiver, new zelan::media::CompletionEvent(MediaDevice::Successful, player().deviceId));
+        QCoreApplication::sendPostedEvents();
+        QCOMPARE(m_device->played, QStringList{"97:1"});
+        QVERIFY(w.rangePause_tm->isActive());
+        run(10);
+        QCOMPARE(m_device->played, (QStringList{"97:1", "t97:1", "97:2", "t97:2"}));
+        QCOMPARE(m_pauses.size(), 2);
+        QVERIFY(!player().opened);
+        QCOMPARE(m_messages, QStringList());
+    }
+
+    // Stop, a new start and closing the window end a range pause: what the range would have
+    // played next never comes, only what the click itself starts.
+    void rangePauseEndsOnStopOrANewStart_data() {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QStringList>("started");
+        QTest::addRow("stop") << "stop" << QStringList();
+        QTest::addRow("play button") << "play" << QStringList{"97:1"};
+        QTest::addRow("translation button") << "translation" << QStringList{"t97:1"};
+        QTest::addRow("range start") << "range" << QStringList{"97:1"};
+        QTest::addRow("range mode chosen") << "mode" << QStringList();
+        QTest::addRow("window closed") << "close" << QStringList();
+    }
+    void rangePauseEndsOnStopOrANewStart() {
+        QFETCH(QString, action);
+        QFETCH(QStringList, started);
+        Truvo_frm& w = window();
+        standOn(97, 1);
+        w.ayaAndTargamaSound_rb->setChecked(false);
+        chooseRangeMode();
+        setRange("1", "2", "1", "1", "3");
+        w.repeatAya_bt_imClick();
+        QVERIFY(step());
+        QVERIFY(w.rangePause_tm->isActive());
+        m_device->played.clear();
+        if (action == QLatin1String("stop"))
+            w.stop_bt_imClick();
+        else if (action == QLatin1String("play"))
+            w.playAya_bt_imClick();
+        else if (action == QLatin1String("translation"))
+            w.playTargamaSoun_btClick();
+        else if (action == QLatin1String("range"))
+            w.repeatAya_bt_imClick();
+        else if (action == QLatin1String("mode"))
+            chooseRangeMode();
+        else
+            w.close();
+        QVERIFY(!w.rangePause_tm->isActive());
+        QCoreApplication::sendPostedEvents();
+        QCOMPARE(m_device->played, started);
+        QCOMPARE(m_messages, QStringList());
+    }
+
+    // Pause during a range pause holds the range at the aya that ended; play resumes it, which
+    // completes that aya again, and the range goes on after a new pause.
+    void pauseHoldsARangePause() {
+        Truvo_frm& w = window();
+        standOn(97, 1);
+        w.ayaAndTargamaSound_rb->setChecked(false);
+        chooseRangeMode();
+        setRange("1", "2", "1", "1", "3");
+        w.repeatAya_bt_imClick();
+        QVERIFY(step());
+        w.pause_bt_imClick();
+        QVERIFY(!w.rangePause_tm->isActive());
+        QCOMPARE(player().getMode(), AyaPlayer::kPaused);
+        QCOMPARE(w.buttonOf(w.pause_bt_im)->shownId(), 509);
+        w.playAya_bt_imClick();
+        QCoreApplication::sendPostedEvents();
+        QVERIFY(w.rangePause_tm->isActive());
+        QCOMPARE(m_device->played, QStringList{"97:1"});
+        run(5);
+        QCOMPARE(m_device->played, (QStringList{"97:1", "97:2"}));
+        QCOMPARE(m_pauses.size(), 2); // the new pause after 97:1, and the one after 97:2
+    }
+
+    // Every way of moving the reading position ends a recitation that is held there without
+    // sounding: a paused aya (whose half-turn timer is armed) or a range pause. Nothing of the
+    // old position comes back: the next play starts the new position's aya from its beginning.
+    void movingEndsAHeldRecitation_data() {
+        QTest::addColumn<Move>("move");
+        QTest::addColumn<Held>("held");
+        const std::pair<Move, const char*> moves[] = {
+            {Move::SuraList, "sura list"},         {Move::AyaBox, "aya box"},
+            {Move::AyaSpinner, "aya spinner"},     {Move::FirstSura, "first sura"},
+            {Move::PrevSura, "previous sura"},     {Move::NextSura, "next sura"},
+            {Move::LastSura, "last sura"},         {Move::NextHalf, "next-half button"},
+            {Move::PrevHalf, "previous-half button"}, {Move::PageBox, "page box"},
+            {Move::SuraIndex, "sura index"},       {Move::TitleLineClick, "click on a title line"},
+            {Move::AyaClick, "click on an aya"},
+        };
+        for (const auto& [move, name] : moves) {
+            QTest::addRow("%s, paused", name) << move << Held::Paused;
+            QTest::addRow("%s, range pause", name) << move << Held::RangePause;
+        }
+    }
+    void movingEndsAHeldRecitation() {
+        QFETCH(Move, move);
+        QFETCH(Held, held);
+        Truvo_frm& w = window();
+        const int aya = runningOverAya(97);
+        QVERIFY(aya > 0);
+        standOn(97, aya);
+        w.ayaAndTargamaSound_rb->setChecked(false);
+        if (held == Held::Paused) {
+            w.playAya_bt_imClick();
+            m_device->clock.advance(100); // before the half turns
+            w.pause_bt_imClick();
+            QCOMPARE(player().getMode(), AyaPlayer::kPaused);
+            QVERIFY(w.delayAya_tm->isActive());
+        } else {
+            chooseRangeMode();
+            const QByteArray number = QByteArray::number(aya);
+            setRange(number.constData(), number.constData(), "1", "2", "3");
+            w.repeatAya_bt_imClick();
+            QVERIFY(step());
+            QVERIFY(w.rangePause_tm->isActive());
+        }
+        const qsizetype before = m_device->played.size();
+        moveBy(move);
+        const QString here = QStringLiteral("%1:%2").arg(w.currentSora).arg(w.currentAya);
+        QVERIFY(!w.rangePause_tm->isActive());
+        QVERIFY(player().getMode() != AyaPlayer::kPaused);
+        if (player().opened) {
+            // Only a click on an aya starts one: that aya.
+            QCOMPARE(m_device->played.mid(before), QStringList{here});
+        } else {
+            QCOMPARE(m_device->played.size(), before);
+            QVERIFY(!w.delayAya_tm->isActive());
+        }
+        if (w.currentAya >= 0) {
+            w.playAya_bt_imClick();
+            QCOMPARE(m_device->played.last(), here);
+            QCOMPARE(player().getPosition(), 0u);
+        }
+        QCOMPARE(m_messages, QStringList());
+        QCOMPARE(m_beeps, 0);
+    }
+
+    // Pause and stop with nothing open (the player has closed) do nothing: no bell, no box, and
+    // the buttons keep their idle pictures.
+    void pauseAndStopWithNothingOpen_data() {
+        QTest::addColumn<Closed>("closed");
+        QTest::addRow("after navigation during play") << Closed::ByNavigation;
+        QTest::addRow("at the end of a range") << Closed::ByTheRangeEnd;
+        QTest::addRow("at the end of sura 114") << Closed::ByTheEndOf114;
+    }
+    void pauseAndStopWithNothingOpen() {
+        QFETCH(Closed, closed);
+        Truvo_frm& w = window();
+        w.ayaAndTargamaSound_rb->setChecked(false);
+        switch (closed) {
+        case Closed::ByNavigation:
+            standOn(97, 1);
+            w.playAya_bt_imClick();
+            w.nextSora_bt_imClick();
+            break;
+        case Closed::ByTheRangeEnd:
+            standOn(97, 1);
+            chooseRangeMode();
+            setRange("1", "2", "1", "1", "1");
+            w.repeatAya_bt_imClick();
+            run(5);
+            break;
+        case Closed::ByTheEndOf114:
+            standOn(114, 6);
+            w.playAya_bt_imClick();
+            run(5);
+            break;
+        }
+        QVERIFY(!player().opened);
+        for (const Handler button : {&Truvo_frm::pause_bt_imClick, &Truvo_frm::stop_bt_imClick, &Truvo_frm::pause_bt_imClick}) {
+            (w.*button)();
+            QCOMPARE(m_messages, QStringList());
+            QCOMPARE(m_beeps, 0);
+            QCOMPARE(w.buttonOf(w.pause_bt_im)->shownId(), 493);
+            QCOMPARE(w.buttonOf(w.playAya_bt_im)->shownId(), 490);
+            QCOMPARE(w.buttonOf(w.playTargamaSoun_bt)->shownId(), 530);
+            QCOMPARE(w.buttonOf(w.repeatAya_bt_im)->shownId(), 526);
+        }
+    }
+
+    // A play that the page box's change handler closes before its half turn is armed (the
+    // box held a number the user typed, and stepping back to the aya's first half rewrites it)
+    // leaves no timer querying a file that is no longer open.
+    void aPlayClosedAtItsStartArmsNoTurn() {
+        Truvo_frm& w = window();
+        const int aya = runningOverAya(97);
+        standOn(97, aya);
+        w.ayaAndTargamaSound_rb->setChecked(false);
+        QTest::mouseClick(w.ayaAya_rb, Qt::LeftButton);
+        w.playAya_bt_imClick();
+        QVERIFY(step());
+        QCOMPARE(w.currentHalf, 2); // turned while the aya played
+        type(w.pageNum_ed, QStringLiteral("0")); // no such page: the box keeps the text
+        w.playAya_bt_imClick();
+        QVERIFY(!w.delayAya_tm->isActive());
+        QTest::qWait(20);
+        QCOMPARE(m_messages, QStringList());
+        QCOMPARE(m_beeps, 0);
     }
 
     // The play button resumes a paused sound (reciting pictures) and restarts a playing one;
@@ -359,6 +642,80 @@ private slots:
         QVERIFY2(m_messages.first().startsWith(QStringLiteral("MCI Error: ")), qPrintable(m_messages.first()));
         QVERIFY2(m_messages.first().contains(QStringLiteral("Translations/Sound_aya")), qPrintable(m_messages.first()));
         QCOMPARE(m_device->played, QStringList());
+    }
+
+    // The first and last aya are checked against the current sura at the range start: a range
+    // typed in a longer sura (or a first aya below the sura's lowest) is refused with the error
+    // popup, plays nothing and leaves the settings open; a range that fits plays.
+    void rangeIsCheckedAgainstTheCurrentSura_data() {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<int>("sora");
+        QTest::addColumn<QStringList>("played");
+        QTest::addRow("last aya past the sura") << "1" << "42" << 112 << QStringList();
+        QTest::addRow("both past the sura") << "30" << "42" << 112 << QStringList();
+        QTest::addRow("opening formula in sura 1") << "0" << "3" << 1 << QStringList();
+        QTest::addRow("negative first aya") << "-3" << "2" << 112 << QStringList();
+        QTest::addRow("a range that fits") << "1" << "3" << 112 << QStringList{"112:1", "112:2", "112:3"};
+        QTest::addRow("from the opening formula") << "0" << "1" << 112 << QStringList{"112:0", "112:1"};
+    }
+    void rangeIsCheckedAgainstTheCurrentSura() {
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        QFETCH(int, sora);
+        QFETCH(QStringList, played);
+        Truvo_frm& w = window();
+        standOn(80, 1);
+        w.ayaAndTargamaSound_rb->setChecked(false);
+        chooseRangeMode();
+        setRange(from.toLatin1().constData(), to.toLatin1().constData(), "1", "1", "1");
+        w.sora_cbChange(entryOf(sora));
+        m_popups = 0;
+        w.repeatAya_bt_imClick();
+        run(10);
+        QCOMPARE(m_device->played, played);
+        QCOMPARE(m_popups, played.isEmpty() ? 1 : 0);
+        QVERIFY(w.fromAya_pn->isEnabled());
+        QVERIFY(!w.toAya_ed->isReadOnly());
+        QVERIFY(w.times_ud->isEnabled());
+        QCOMPARE(m_messages, QStringList());
+    }
+
+    // Where plays go to no sound output the user is told once, at the first play, in the
+    // interface language; the box comes after the play has started, from the event loop.
+    void silentOutputIsToldOnce_data() {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<bool>("silent");
+        QTest::addRow("Arabic") << zelan::ui::kArabic << true;
+        QTest::addRow("Russian") << zelan::ui::kRussian << true;
+        QTest::addRow("with a sound output") << zelan::ui::kArabic << false;
+    }
+    void silentOutputIsToldOnce() {
+        QFETCH(int, language);
+        QFETCH(bool, silent);
+        Truvo_frm& w = window();
+        languageCode = language;
+        m_device->clock.setPlaysSilently(silent);
+        standOn(97, 1);
+        w.playAya_bt_imClick();
+        QCOMPARE(m_messages, QStringList());
+        QCOMPARE(m_device->played, QStringList{"97:1"});
+        QCoreApplication::sendPostedEvents();
+        run(4); // and more plays
+        w.playAya_bt_imClick();
+        QCoreApplication::sendPostedEvents();
+        QVERIFY(m_device->played.size() > 3);
+        if (!silent) {
+            QCOMPARE(m_messages, QStringList());
+            return;
+        }
+        QCOMPARE(m_messages.size(), 1);
+        const QString& text = m_messages.first();
+        const auto inRange = [&text](char16_t low, char16_t high) {
+            return std::any_of(text.begin(), text.end(), [&](QChar c) { return c.unicode() >= low && c.unicode() <= high; });
+        };
+        QCOMPARE(inRange(0x0600, 0x06FF), language == zelan::ui::kArabic);
+        QCOMPARE(inRange(0x0400, 0x04FF), language == zelan::ui::kRussian);
     }
 
     // The settings: what typing into the boxes does.
@@ -544,9 +901,86 @@ private:
         return found == m_halves.end() ? std::pair(-1, -1) : found->second;
     }
 
+    // The ways the user moves the reading position, as the user does them.
+    void moveBy(Move move) {
+        Truvo_frm& w = *m_window;
+        switch (move) {
+        case Move::SuraList:
+            w.sora_cbChange(entryOf(w.currentSora == 114 ? 113 : w.currentSora + 1));
+            break;
+        case Move::AyaBox:
+            type(w.aya_ed, w.currentAya == 2 ? QStringLiteral("3") : QStringLiteral("2"));
+            break;
+        case Move::AyaSpinner:
+            clickSpinner(w.aya_ud, true);
+            break;
+        case Move::FirstSura:
+            w.firstSora_bt_imClick();
+            break;
+        case Move::PrevSura:
+            w.prevSora_bt_imClick();
+            break;
+        case Move::NextSura:
+            w.nextSora_bt_imClick();
+            break;
+        case Move::LastSura:
+            w.lastSora_bt_imClick();
+            break;
+        case Move::NextHalf:
+            w.nextHalf_imClick();
+            break;
+        case Move::PrevHalf:
+            w.prevHalf_imClick();
+            break;
+        case Move::PageBox:
+            type(w.pageNum_ed, w.currentPage == 5 ? QStringLiteral("6") : QStringLiteral("5"));
+            break;
+        case Move::SuraIndex:
+            w.zelanIndex_imClick();
+            break;
+        case Move::TitleLineClick:
+        case Move::AyaClick: {
+            // A title line of the half on show, or its earliest aya (the first row a click on its
+            // line finds).
+            const Line* target = nullptr;
+            for (const Line& line : m_lines) {
+                if (line.page != w.currentPage || line.half != w.currentHalf)
+                    continue;
+                if (move == Move::TitleLineClick ? line.aya != -1 : line.aya < 0)
+                    continue;
+                if (!target || std::tie(line.sora, line.aya, line.y) < std::tie(target->sora, target->aya, target->y))
+                    target = &line;
+            }
+            QVERIFY2(target, "no such line on the half on show");
+            QTest::mouseClick(w.PaintBox1, Qt::LeftButton, {}, QPoint((target->x1 + target->x2) / 2, target->y));
+            break;
+        }
+        }
+    }
+
+    // The first aya of a sura that runs over from one half to the next (0 when there is none).
+    int runningOverAya(int sora) const {
+        for (const Line& line : m_lines) {
+            if (line.sora == sora && line.lastaya == 1 && line.timedelay > 0)
+                return line.aya;
+        }
+        return 0;
+    }
+
     // Plays the sound in progress to its end, letting the half-turn timer act at its mark, and
-    // delivers the completion notice. False when nothing plays.
+    // delivers the completion notice; or ends a range pause under way at once. False when
+    // nothing plays.
     bool step() {
+        if (m_window->rangePause_tm->isActive()) {
+            m_pauses << m_window->rangePause_tm->interval();
+            m_window->rangePause_tm->start(0);
+            QElapsedTimer waited;
+            waited.start();
+            while (m_window->rangePause_tm->isActive() && waited.elapsed() < 1000)
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            QCoreApplication::sendPostedEvents();
+            return !m_window->rangePause_tm->isActive();
+        }
         TaudioPlayer& p = player();
         if (!p.opened || p.getMode() != AyaPlayer::kPlaying)
             return false;
@@ -585,18 +1019,23 @@ private:
         while (files.hasNext())
             device.clock.addFile(files.next(), kTranslationMs);
         if (m_halves.empty()) {
-            // The half of each aya's first row, from the line table.
+            // The rows of the line table, and the half of each aya's first row.
             zelan::tables::Table lines(QStringLiteral("halves"), QStringLiteral("trans_RUS"), QStringLiteral("LINES_ruvo.DB"));
             lines.open();
+            const auto field = [&lines](const char* name) { return lines.fieldByName(QString::fromLatin1(name)).asInteger(); };
             for (lines.first(); !lines.eof(); lines.next()) {
-                const int sora = lines.fieldByName(QStringLiteral("soranum")).asInteger();
-                const int aya = lines.fieldByName(QStringLiteral("ayanum")).asInteger();
-                const std::pair page{lines.fieldByName(QStringLiteral("pagenum")).asInteger(),
-                                     lines.fieldByName(QStringLiteral("halfnum")).asInteger()};
-                const auto [at, added] = m_halves.try_emplace({sora, aya}, page);
+                const Line line{field("pagenum"), field("halfnum"),  field("soranum"), field("ayanum"), field("ylinefromtop"),
+                                field("x1aya"),   field("x2aya"),    field("lastaya"),
+                                lines.fieldByName(QStringLiteral("timedelay")).asFloat()};
+                m_lines.push_back(line);
+                const std::pair page{line.page, line.half};
+                const auto [at, added] = m_halves.try_emplace({line.sora, line.aya}, page);
                 if (!added && page < at->second)
                     at->second = page;
             }
+            std::sort(m_lines.begin(), m_lines.end(), [](const Line& a, const Line& b) {
+                return std::tie(a.page, a.half, a.y) < std::tie(b.page, b.half, b.y);
+            });
         }
     }
 
@@ -606,7 +1045,10 @@ private:
     std::unique_ptr<Truvo_frm> m_window;
     QStringList m_messages;
     int m_popups = 0;
-    QList<int> m_sleeps;
+    int m_beeps = 0;
+    // The length of each range pause, in ms, as it was armed.
+    QList<int> m_pauses;
+    std::vector<Line> m_lines;
     std::function<void()> m_onAyaStart;
     std::map<std::pair<int, int>, std::pair<int, int>> m_halves;
 };
