@@ -17,6 +17,8 @@
 // It does not find the files in the recording; an aligner that does (each file's samples
 // matched where they are heard) replaces this check where it is available.
 
+#include "sanitizerbuild.h"
+
 #include <mpg123.h>
 
 #include <algorithm>
@@ -33,9 +35,9 @@ namespace {
 // About -50 dBFS: the synthetic files' silence and the encoder's noise stay below it, speech
 // rises far above it.
 constexpr int kSilenceLevel = 100;
-// What may be added between two files (the device's own gap) and what the silence level
-// makes uncertain at the two ends, in milliseconds.
-constexpr long kAddedPerChangeMs = 20;
+// What may be added between two files (the device's own gap; more in a sanitizer build) and
+// what the silence level makes uncertain at the two ends, in milliseconds.
+constexpr long kAddedPerChangeMs = long(kAddedSilenceLimitMs);
 constexpr long kEndSlackMs = 10;
 // After the last sound the recording must go on silent this long: the run ended by itself
 // before the recording did.
