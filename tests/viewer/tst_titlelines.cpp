@@ -166,6 +166,54 @@ private slots:
         QCOMPARE(m_messages, QStringList());
     }
 
+    // A click on a title line, while an aya of that sura plays on in continuous recitation:
+    // the line stands for the first aya it introduces (aya 1 in sura 1, the opening formula in
+    // a sura that starts mid-page). The click stops the recitation and starts nothing; the
+    // translation button then plays that aya's translation, and play recites it and goes on
+    // from it.
+    void titleLineClick_data() {
+        QTest::addColumn<int>("sora");
+        QTest::addColumn<int>("playingAya");
+        QTest::addColumn<int>("firstAya");
+        QTest::addRow("sura 1, page 1") << 1 << 3 << 1;
+        QTest::addRow("sura 79, mid-page") << 79 << 2 << 0;
+    }
+    void titleLineClick() {
+        QFETCH(int, sora);
+        QFETCH(int, playingAya);
+        QFETCH(int, firstAya);
+        Truvo_frm& w = *m_window;
+        const LineRow title = titleLine(sora);
+        QVERIFY(title.page > 0);
+        standOn(sora, playingAya);
+        QCOMPARE(std::pair(w.currentPage, w.currentHalf), std::pair(title.page, title.half));
+        w.continuePlay_rb->setChecked(true);
+        w.playAya_bt_imClick();
+        const QString playing = QStringLiteral("%1:%2").arg(sora).arg(playingAya);
+        const QString introduced = QStringLiteral("%1:%2").arg(sora).arg(firstAya);
+        QCOMPARE(m_device->opened, QStringList{playing});
+
+        const QPoint onTitle((title.x1 + title.x2) / 2, title.y);
+        QTest::mouseClick(w.PaintBox1, Qt::LeftButton, {}, onTitle);
+        checkStandsOn(sora, firstAya, title.page, title.half);
+        if (QTest::currentTestFailed())
+            return;
+        QVERIFY(player().getMode() != AyaPlayer::kPlaying);
+        finishSound(); // nothing plays, so nothing follows
+        QCOMPARE(m_device->opened, QStringList{playing});
+
+        w.playTargamaSoun_btClick();
+        QCOMPARE(m_device->opened, (QStringList{playing, QLatin1Char('t') + introduced}));
+
+        QTest::mouseClick(w.PaintBox1, Qt::LeftButton, {}, onTitle);
+        w.playAya_bt_imClick();
+        finishSound();
+        QCOMPARE(m_device->opened, (QStringList{playing, QLatin1Char('t') + introduced, introduced,
+                                                QStringLiteral("%1:%2").arg(sora).arg(firstAya + 1)}));
+        QCOMPARE(m_messages, QStringList());
+        QCOMPARE(m_popups, 0);
+    }
+
 private:
     TaudioPlayer& player() { return *m_window->recitationPlayer(); }
 
