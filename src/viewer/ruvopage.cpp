@@ -7,6 +7,7 @@
 
 #include "ruvo.h"
 
+#include "ayacount.h"
 #include "messages.h"
 #include "query.h"
 
@@ -158,13 +159,15 @@ void Truvo_frm::PaintBox1MouseDown(Qt::MouseButton button, int x, int y) {
     bool hit = false;
     for (; !keraat_qr->eof() && field("ylinefromtop") == targetLine; keraat_qr->next()) {
         if (field("ayanum") == -1) {
-            // A line that belongs to no aya: its sura with no aya, nothing marked or played. A
-            // recitation held at the old position (paused, or in a range pause) ends, so play
-            // does not bring back the old aya.
+            // A title line is no aya: it selects its sura at the first aya it introduces (the
+            // opening formula, or aya 1 in sura 1), marked, which play and the translation
+            // button then take. It starts nothing; like choosing a sura in the list it ends a
+            // playing or held recitation, whose next step would otherwise go on from the new
+            // position.
             const int sora = field("soranum");
-            closeHeldRecitation();
-            setAya(-1);
+            stopPlayingRecitation();
             setSora(sora);
+            setAya(zelan::data::firstAya(sora));
             return;
         }
         if (field("x1aya") < x && x < field("x2aya")) {

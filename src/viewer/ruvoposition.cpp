@@ -23,6 +23,8 @@
 #include <QSlider>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace {
 
 // The aya range of a sura: 1 to 7 for sura 1, 0 (the opening formula) to its count otherwise.
@@ -218,13 +220,14 @@ void Truvo_frm::stepOneHalfBack() {
 }
 
 void Truvo_frm::standOnFirstAyaOfHalf() {
-    // The lowest sura on the half on show and its lowest aya; a line of no aya gives the
-    // opening formula.
+    // The lowest sura on the half on show and its lowest aya. Where a sura starts, its title
+    // line (aya -1) comes first; it stands for the first aya it introduces: the opening
+    // formula, or aya 1 in sura 1, which has no formula of its own (its aya 1 is the formula).
     runQuery(*sora_aya_qr, {{"pagenum", currentPage}, {"halfnum", currentHalf}});
-    setSora(sora_aya_qr->fieldByName(QStringLiteral("soraNum")).asInteger());
-    setAya(sora_aya_qr->fieldByName(QStringLiteral("ayaNum")).asInteger());
-    if (currentAya < 0)
-        setAya(0);
+    const int sora = sora_aya_qr->fieldByName(QStringLiteral("soraNum")).asInteger();
+    const int aya = sora_aya_qr->fieldByName(QStringLiteral("ayaNum")).asInteger();
+    setSora(sora);
+    setAya(std::max(aya, lowestAya(sora)));
 }
 
 void Truvo_frm::showAyaPage() {

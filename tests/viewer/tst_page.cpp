@@ -216,7 +216,8 @@ private slots:
     }
 
     // A click picks the piece whose x range holds the point strictly; its aya becomes current,
-    // is marked and plays. A line of no aya selects its sura with aya -1 and plays nothing.
+    // is marked and plays. A title line selects its sura at the opening formula and plays
+    // nothing.
     void clickOnTheBox_data() {
         QTest::addColumn<int>("button");
         QTest::addColumn<QPoint>("at");
@@ -229,7 +230,7 @@ private slots:
         QTest::addRow("exactly on x1aya") << int(Qt::LeftButton) << QPoint(250, 170) << 1 << 1 << false;
         QTest::addRow("exactly on x2aya") << int(Qt::LeftButton) << QPoint(400, 100) << 1 << 1 << false;
         QTest::addRow("below the last line") << int(Qt::LeftButton) << QPoint(100, 300) << 1 << 1 << false;
-        QTest::addRow("title line") << int(Qt::LeftButton) << QPoint(100, 20) << 78 << -1 << false;
+        QTest::addRow("title line") << int(Qt::LeftButton) << QPoint(100, 20) << 78 << 0 << false;
         QTest::addRow("right button") << int(Qt::RightButton) << QPoint(50, 100) << 1 << 1 << false;
     }
     void clickOnTheBox() {
