@@ -112,10 +112,10 @@ bool PulseConnection::alive() const {
 
 // ---- Stream --------------------------------------------------------------------------------
 
-PulseStream::PulseStream(PulseConnection& connection, int sampleRate, int channels)
-    : m_connection(connection), m_rate(sampleRate), m_channels(channels) {}
+PulseStream::PulseStream(std::shared_ptr<PulseConnection> connection, int sampleRate, int channels)
+    : m_connection(std::move(connection)), m_rate(sampleRate), m_channels(channels) {}
 
-std::shared_ptr<PulseStream> PulseStream::open(PulseConnection& connection, int sampleRate, int channels,
+std::shared_ptr<PulseStream> PulseStream::open(std::shared_ptr<PulseConnection> shared, int sampleRate, int channels,
                                                int timeoutMs, QString* detail) {
     pa_sample_spec spec;
     spec.format = PA_SAMPLE_S16LE;
@@ -127,7 +127,8 @@ std::shared_ptr<PulseStream> PulseStream::open(PulseConnection& connection, int 
                       .arg(channels);
         return nullptr;
     }
-    std::shared_ptr<PulseStream> self(new PulseStream(connection, sampleRate, channels));
+    PulseConnection& connection = *shared;
+    std::shared_ptr<PulseStream> self(new PulseStream(std::move(shared), sampleRate, channels));
     Locked lock(connection.loop());
     self->m_stream = pa_stream_new(connection.context(), "Recitation", &spec, nullptr);
     if (!self->m_stream) {
@@ -178,7 +179,7 @@ std::shared_ptr<PulseStream> PulseStream::open(PulseConnection& connection, int 
 PulseStream::~PulseStream() {
     if (!m_stream)
         return;
-    Locked lock(m_connection.loop());
+    Locked lock(m_connection->loop());
     // No callback may reach this object once it is gone.
     pa_stream_set_write_callback(m_stream, nullptr, nullptr);
     pa_stream_set_state_callback(m_stream, nullptr, nullptr);
@@ -207,7 +208,7 @@ void PulseStream::onStateChange(pa_stream* stream, void* data) {
         [self] {
             std::vector<std::function<void()>> listeners;
             {
-                Locked lock(self->m_connection.loop());
+                Locked lock(self->m_connection->loop());
                 for (const Placement& placement : self->m_placements)
                     if (placement.onFailure)
                         listeners.push_back(placement.onFailure);
@@ -233,7 +234,7 @@ std::int64_t PulseStream::heardFrameLocked() const {
 }
 
 std::int64_t PulseStream::heardFrame() const {
-    Locked lock(m_connection.loop());
+    Locked lock(m_connection->loop());
     return heardFrameLocked();
 }
 
@@ -277,7 +278,7 @@ void PulseStream::onTimingUpdate(pa_stream* stream, void* data) {
 }
 
 bool PulseStream::idle() const {
-    Locked lock(m_connection.loop());
+    Locked lock(m_connection->loop());
     const std::int64_t heard = heardFrameLocked();
     return std::all_of(m_placements.begin(), m_placements.end(),
                        [heard](const Placement& placement) { return placement.end <= heard; });
@@ -285,7 +286,7 @@ bool PulseStream::idle() const {
 
 int PulseStream::place(std::shared_ptr<const DecodedSound> sound, std::int64_t fromFrame, std::int64_t* startFrame,
                        std::function<void()> onFailure) {
-    Locked lock(m_connection.loop());
+    Locked lock(m_connection->loop());
     const std::int64_t start = firstChangeableFrame();
     // Never read past the samples there are, whatever the sound claims.
     const std::int64_t available = std::min<std::int64_t>(sound->frames, sound->pcm.size() / (2 * m_channels));
@@ -302,7 +303,7 @@ int PulseStream::place(std::shared_ptr<const DecodedSound> sound, std::int64_t f
 }
 
 std::int64_t PulseStream::cut(int id) {
-    Locked lock(m_connection.loop());
+    Locked lock(m_connection->loop());
     const auto it = std::find_if(m_placements.begin(), m_placements.end(),
                                  [id](const Placement& placement) { return placement.id == id; });
     if (it == m_placements.end())
@@ -317,7 +318,7 @@ std::int64_t PulseStream::cut(int id) {
 
 void PulseStream::remove(int id) {
     cut(id);
-    Locked lock(m_connection.loop());
+    Locked lock(m_connection->loop());
     m_placements.erase(std::remove_if(m_placements.begin(), m_placements.end(),
                                       [id](const Placement& placement) { return placement.id == id; }),
                        m_placements.end());

@@ -61,7 +61,7 @@ public:
 
     // Opens a stream of `sampleRate` and `channels` on `connection`, waiting at most
     // `timeoutMs` for the server. Returns null, with `*detail`, when it cannot be opened.
-    static std::shared_ptr<PulseStream> open(PulseConnection& connection, int sampleRate, int channels,
+    static std::shared_ptr<PulseStream> open(std::shared_ptr<PulseConnection> connection, int sampleRate, int channels,
                                              int timeoutMs, QString* detail);
     ~PulseStream();
 
@@ -97,7 +97,7 @@ private:
         std::function<void()> onFailure;
     };
 
-    PulseStream(PulseConnection& connection, int sampleRate, int channels);
+    PulseStream(std::shared_ptr<PulseConnection> connection, int sampleRate, int channels);
 
     // All below with the stream's lock held.
     std::int64_t heardFrameLocked() const;
@@ -112,7 +112,9 @@ private:
     static void onStateChange(pa_stream* stream, void* self);
     static void onTimingUpdate(pa_stream* stream, void* self);
 
-    PulseConnection& m_connection;
+    // Held, so that the connection outlives every stream on it (a stream may still be held by
+    // a play after its device has connected anew).
+    const std::shared_ptr<PulseConnection> m_connection;
     const int m_rate;
     const int m_channels;
     pa_stream* m_stream = nullptr;

@@ -102,7 +102,7 @@ private:
         }
         QString why;
         std::shared_ptr<PulseStream> stream =
-            PulseStream::open(*m_connection, sampleRate, channels, kServerTimeoutMs, &why);
+            PulseStream::open(m_connection, sampleRate, channels, kServerTimeoutMs, &why);
         if (!stream) {
             *detail = why;
             return nullptr;
@@ -130,7 +130,7 @@ private:
 
     OutputChoice m_choice;
     MonotonicClock m_clock;
-    std::unique_ptr<PulseConnection> m_connection;
+    std::shared_ptr<PulseConnection> m_connection;
     QString m_connectError;
     std::vector<Stream> m_streams;
     QTimer m_idleCheck;
