@@ -65,7 +65,9 @@ private slots:
         keepRecording(run);
         QVERIFY2(run.error.isEmpty(), qPrintable(run.error));
         QCOMPARE(m_messages, QStringList());
-        QVERIFY2(run.mapping.spreadMs <= (kSanitizerBuild ? 2.0 : 1.0), qPrintable(QString::number(run.mapping.spreadMs)));
+        // The server's reports kept for the clock lie within a millisecond either side of its
+        // line (a busy machine spreads them that far); the checks below allow 20 ms.
+        QVERIFY2(run.mapping.spreadMs <= 2.0, qPrintable(QString::number(run.mapping.spreadMs)));
         QVERIFY(run.mapping.delayedReports * 10 <= run.mapping.reports);
         QStringList faults;
         for (const HeardFile& f : run.files) {
