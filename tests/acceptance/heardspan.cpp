@@ -37,7 +37,7 @@ namespace {
 constexpr int kSilenceLevel = 100;
 // What may be added between two files (the device's own gap; more in a sanitizer build) and
 // what the silence level makes uncertain at the two ends, in milliseconds.
-constexpr long kAddedPerChangeMs = long(kAddedSilenceLimitMs);
+constexpr long kAddedPerChangeMs = long(kAddedSilenceOnceLimitMs);
 constexpr long kEndSlackMs = 10;
 // After the last sound the recording must go on silent this long: the run ended by itself
 // before the recording did.

@@ -17,6 +17,8 @@ inline constexpr bool kSanitizerBuild = false;
 // each file.
 inline constexpr double kAddedSilenceLimitMs = kSanitizerBuild ? 150 : 20;
 
-// The most one change of sound may add. A change that also turns the page, read cold on a
-// busy machine, was seen to add 23-27 ms where the others added 11-15.
-inline constexpr double kAddedSilenceOnceLimitMs = kSanitizerBuild ? 150 : 40;
+// The most one change of sound may add in a test run. On the CI machine a change from a
+// translation to the next aya was seen to add 34-42 ms where the others added 14-19 (on the
+// development machine all add 9-14), so the tests catch overlaps, cuts and gross delays, and
+// the 20 ms median is the benchmark's target.
+inline constexpr double kAddedSilenceOnceLimitMs = kSanitizerBuild ? 150 : 60;

@@ -13,9 +13,7 @@
 #include <QFile>
 #include <QTest>
 
-#include <algorithm>
 #include <memory>
-#include <vector>
 
 using namespace zelan::listening;
 
@@ -57,10 +55,10 @@ private slots:
 
     // Continuous play with translation over sura 79 ayas 1 to 4 (eight files; aya 3 runs over
     // from one half to the next at 1300 / 1999 of its recording). Every file is heard from its
-    // first to its last sample, the next one after it with no overlap and at most 20 ms of
-    // silence added at the median (40 ms at one change); each completion notice comes within
-    // 20 ms after the heard end of its file, and the half turns within 20 ms of the heard
-    // moment of its word.
+    // first to its last sample, the next one after it with no overlap and no more silence added
+    // than a test run allows (bench_heard holds the median to 20 ms); each completion notice
+    // comes within 20 ms after the heard end of its file, and the half turns within 20 ms of
+    // the heard moment of its word.
     void continuousPlayIsHeardWhole() {
         const HeardRun run = playAndListen(*m_window, m_server, 79, 1, 8);
         for (const QString& line : describe(run))
@@ -73,25 +71,16 @@ private slots:
         QVERIFY2(run.mapping.spreadMs <= 2.0, qPrintable(QString::number(run.mapping.spreadMs)));
         QVERIFY(run.mapping.delayedReports * 10 <= run.mapping.reports);
         QStringList faults;
-        std::vector<double> gaps;
         for (const HeardFile& f : run.files) {
             const QString name = QStringLiteral("%1%2:%3").arg(f.translation ? "t" : "").arg(f.sora).arg(f.aya);
             if (f.match->tailCorrelation < 0.95)
                 faults << QStringLiteral("%1: its last 250 ms correlate at %2").arg(name).arg(f.match->tailCorrelation);
             if (f.match->headCorrelation < 0.95)
                 faults << QStringLiteral("%1: its first 250 ms correlate at %2").arg(name).arg(f.match->headCorrelation);
-            if (!std::isnan(f.gapMs))
-                gaps.push_back(f.gapMs);
             if (!std::isnan(f.gapMs) && (f.gapMs < 0 || f.gapMs > kAddedSilenceOnceLimitMs))
                 faults << QStringLiteral("%1: heard %2 ms after the previous file's end").arg(name).arg(f.gapMs, 0, 'f', 2);
             if (!(f.noticeErrorMs >= 0 && f.noticeErrorMs <= 20))
                 faults << QStringLiteral("%1: completion notice %2 ms after its heard end").arg(name).arg(f.noticeErrorMs, 0, 'f', 2);
-        }
-        if (!gaps.empty()) {
-            std::sort(gaps.begin(), gaps.end());
-            const double median = gaps[gaps.size() / 2];
-            if (median > kAddedSilenceLimitMs)
-                faults << QStringLiteral("the files are heard %1 ms apart at the median").arg(median, 0, 'f', 2);
         }
         QCOMPARE(run.turns.size(), size_t(1));
         for (const HeardTurn& t : run.turns) {
