@@ -279,8 +279,8 @@ bool MonitorRecorder::start(const QString& server, QString* error) {
         return fail(QStringLiteral("the server at %1 has no default sink").arg(server));
     const std::string monitor = d->defaultSink + ".monitor";
 
-    const pa_sample_spec spec{PA_SAMPLE_S16LE, std::uint32_t(kRate), 1};
-    d->stream = pa_stream_new(d->context, "zelan listening recording", &spec, nullptr);
+    const pa_sample_spec format{PA_SAMPLE_S16LE, std::uint32_t(kRate), 1};
+    d->stream = pa_stream_new(d->context, "zelan listening recording", &format, nullptr);
     if (!d->stream)
         return fail(QStringLiteral("no record stream"));
     pa_stream_set_state_callback(d->stream, &State::streamState, d.get());

@@ -42,8 +42,8 @@ public:
                 pa_threaded_mainloop_wait(m_loop);
         }
         if (ok) {
-            const pa_sample_spec spec{PA_SAMPLE_S16LE, std::uint32_t(kRate), 1};
-            m_stream = pa_stream_new(m_context, "zelan reported playback", &spec, nullptr);
+            const pa_sample_spec format{PA_SAMPLE_S16LE, std::uint32_t(kRate), 1};
+            m_stream = pa_stream_new(m_context, "zelan reported playback", &format, nullptr);
             pa_stream_set_state_callback(m_stream, [](pa_stream*, void* loop) { pa_threaded_mainloop_signal(static_cast<pa_threaded_mainloop*>(loop), 0); }, m_loop);
             pa_stream_set_latency_update_callback(m_stream, &ReportedPlayback::report, this);
             pa_buffer_attr attr{};

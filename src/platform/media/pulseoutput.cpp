@@ -117,11 +117,11 @@ PulseStream::PulseStream(std::shared_ptr<PulseConnection> connection, int sample
 
 std::shared_ptr<PulseStream> PulseStream::open(std::shared_ptr<PulseConnection> shared, int sampleRate, int channels,
                                                int timeoutMs, QString* detail) {
-    pa_sample_spec spec;
-    spec.format = PA_SAMPLE_S16LE;
-    spec.rate = std::uint32_t(std::max(0, sampleRate));
-    spec.channels = std::uint8_t(std::clamp(channels, 0, 255));
-    if (!pa_sample_spec_valid(&spec) || channels > int(PA_CHANNELS_MAX)) {
+    pa_sample_spec format;
+    format.format = PA_SAMPLE_S16LE;
+    format.rate = std::uint32_t(std::max(0, sampleRate));
+    format.channels = std::uint8_t(std::clamp(channels, 0, 255));
+    if (!pa_sample_spec_valid(&format) || channels > int(PA_CHANNELS_MAX)) {
         *detail = QStringLiteral("the sound server does not take %1 Hz sound with %2 channel(s)")
                       .arg(sampleRate)
                       .arg(channels);
@@ -130,7 +130,7 @@ std::shared_ptr<PulseStream> PulseStream::open(std::shared_ptr<PulseConnection> 
     PulseConnection& connection = *shared;
     std::shared_ptr<PulseStream> self(new PulseStream(std::move(shared), sampleRate, channels));
     Locked lock(connection.loop());
-    self->m_stream = pa_stream_new(connection.context(), "Recitation", &spec, nullptr);
+    self->m_stream = pa_stream_new(connection.context(), "Recitation", &format, nullptr);
     if (!self->m_stream) {
         *detail = QStringLiteral("the sound server refused a stream (%1)").arg(serverError(connection.context()));
         return nullptr;
@@ -141,7 +141,7 @@ std::shared_ptr<PulseStream> PulseStream::open(std::shared_ptr<PulseConnection> 
 
     pa_buffer_attr attr;
     attr.maxlength = std::numeric_limits<std::uint32_t>::max();
-    attr.tlength = std::uint32_t(pa_usec_to_bytes(pa_usec_t(kQueueMs) * 1000, &spec));
+    attr.tlength = std::uint32_t(pa_usec_to_bytes(pa_usec_t(kQueueMs) * 1000, &format));
     attr.prebuf = std::numeric_limits<std::uint32_t>::max();
     attr.minreq = std::numeric_limits<std::uint32_t>::max();
     attr.fragsize = std::numeric_limits<std::uint32_t>::max();
@@ -302,26 +302,30 @@ int PulseStream::place(std::shared_ptr<const DecodedSound> sound, std::int64_t f
     return id;
 }
 
+std::int64_t PulseStream::cutLocked(Placement& placement) {
+    const std::int64_t at = std::clamp(firstChangeableFrame(), placement.start, placement.end);
+    if (at < placement.end) {
+        placement.end = at;
+        rewrite(at);
+    }
+    return placement.end;
+}
+
 std::int64_t PulseStream::cut(int id) {
     Locked lock(m_connection->loop());
     const auto it = std::find_if(m_placements.begin(), m_placements.end(),
                                  [id](const Placement& placement) { return placement.id == id; });
-    if (it == m_placements.end())
-        return 0;
-    const std::int64_t at = std::clamp(firstChangeableFrame(), it->start, it->end);
-    if (at < it->end) {
-        it->end = at;
-        rewrite(at);
-    }
-    return it->end;
+    return it == m_placements.end() ? 0 : cutLocked(*it);
 }
 
 void PulseStream::remove(int id) {
-    cut(id);
     Locked lock(m_connection->loop());
-    m_placements.erase(std::remove_if(m_placements.begin(), m_placements.end(),
-                                      [id](const Placement& placement) { return placement.id == id; }),
-                       m_placements.end());
+    const auto it = std::find_if(m_placements.begin(), m_placements.end(),
+                                 [id](const Placement& placement) { return placement.id == id; });
+    if (it == m_placements.end())
+        return;
+    cutLocked(*it);
+    m_placements.erase(it);
 }
 
 void PulseStream::render(std::int64_t from, std::int64_t frames) {

@@ -104,6 +104,8 @@ private:
     // All below with the stream's lock held.
     std::int64_t heardFrameLocked() const;
     std::int64_t firstChangeableFrame() const;
+    // Cuts `placement` at the first frame that can still change; gives where it now ends.
+    std::int64_t cutLocked(Placement& placement);
     // Mixes the placements over [from, from + frames) into m_render.
     void render(std::int64_t from, std::int64_t frames);
     // Writes [from, m_written) anew, for a change that reaches into what was already written.

@@ -60,9 +60,9 @@ public:
         while (waited.elapsed() < 10000) {
             if (m_process.state() != QProcess::Running)
                 return QStringLiteral("pulseaudio ended: ") + QString::fromLocal8Bit(m_process.readAll());
-            pa_sample_spec spec{PA_SAMPLE_S16LE, kServerRate, 1};
+            pa_sample_spec format{PA_SAMPLE_S16LE, kServerRate, 1};
             int error = 0;
-            if (pa_simple* probe = pa_simple_new(nullptr, "probe", PA_STREAM_RECORD, "null.monitor", "probe", &spec,
+            if (pa_simple* probe = pa_simple_new(nullptr, "probe", PA_STREAM_RECORD, "null.monitor", "probe", &format,
                                                  nullptr, nullptr, &error)) {
                 pa_simple_free(probe);
                 return {};
@@ -127,11 +127,11 @@ public:
 
 private:
     void run() {
-        pa_sample_spec spec{PA_SAMPLE_S16LE, kServerRate, 1};
+        pa_sample_spec format{PA_SAMPLE_S16LE, kServerRate, 1};
         pa_buffer_attr attr{std::uint32_t(-1), std::uint32_t(-1), std::uint32_t(-1), std::uint32_t(-1),
                             std::uint32_t(kServerRate / 100 * 2)};
         int error = 0;
-        pa_simple* stream = pa_simple_new(nullptr, "recorder", PA_STREAM_RECORD, "null.monitor", "monitor", &spec,
+        pa_simple* stream = pa_simple_new(nullptr, "recorder", PA_STREAM_RECORD, "null.monitor", "monitor", &format,
                                           nullptr, &attr, &error);
         if (!stream) {
             m_failed = true;
