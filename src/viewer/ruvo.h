@@ -409,6 +409,8 @@ private:
     QImage halfPicture(int page, int half);
     // Draws the canvas into the page box when the system asks it to paint.
     void pageBoxPaintEvent();
+    // Marks the canvas as what the box must show and asks the box to show it.
+    void showCanvas();
 
     std::vector<zelan::ui::ImageButton*> m_buttons;
     std::vector<zelan::ui::ImageControl*> m_captions;
@@ -418,6 +420,8 @@ private:
     QImage m_canvas;
     // The canvas holds what the box must show; a paint request then only shows it.
     bool m_canvasFresh = false;
+    // A paint of the box is drawing the canvas anew.
+    bool m_inPageBoxPaint = false;
     // The page halves decoded last, oldest first.
     std::deque<std::pair<std::pair<int, int>, QImage>> m_decodedHalves;
     // The last error of a paint that the system asked for, reported once after that paint.

@@ -48,8 +48,15 @@ void Truvo_frm::PaintBox1Paint() {
         p.drawImage(0, 0, pagePicture);
     }
     highlightAya(getSora(), getAya(), TrackBar1->value());
+    showCanvas();
+}
+
+void Truvo_frm::showCanvas() {
     m_canvasFresh = true;
-    PaintBox1->update();
+    // Inside a paint of the box the canvas is shown by that paint; asking for another one there
+    // would paint the box again and again while the window stands idle.
+    if (!m_inPageBoxPaint)
+        PaintBox1->update();
 }
 
 void Truvo_frm::pageBoxPaintEvent() {
@@ -58,6 +65,7 @@ void Truvo_frm::pageBoxPaintEvent() {
     // is reported after the paint, and only once for the same error, since closing the message
     // box paints the box again.
     if (!m_canvasFresh) {
+        m_inPageBoxPaint = true;
         try {
             PaintBox1Paint();
             m_paintError.clear();
@@ -68,6 +76,7 @@ void Truvo_frm::pageBoxPaintEvent() {
                 QMetaObject::invokeMethod(this, [text] { zelan::ui::showMessage(text); }, Qt::QueuedConnection);
             }
         }
+        m_inPageBoxPaint = false;
     }
     m_canvasFresh = false;
     QPainter p(PaintBox1);
@@ -90,8 +99,7 @@ void Truvo_frm::highlightAya(int sora, int aya, int factor) {
                                        field("soranum"), field("ylinefromtop"));
         tintRect(band, factor);
     }
-    m_canvasFresh = true;
-    PaintBox1->update();
+    showCanvas();
 }
 
 QRect Truvo_frm::ayaLineRect(int x1aya, int x2aya, int page, int half, int sora, int ylinefromtop) {

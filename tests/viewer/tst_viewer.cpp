@@ -84,6 +84,21 @@ private:
     std::function<void(int)> m_onNotice;
 };
 
+// Counts the events of one type that reach the objects it filters.
+class EventCounter : public QObject {
+public:
+    EventCounter(QEvent::Type type, int* count) : m_type(type), m_count(count) {}
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == m_type)
+            ++*m_count;
+        return false;
+    }
+
+private:
+    QEvent::Type m_type;
+    int* m_count;
+};
+
 } // namespace
 
 // The main window as the start window creates it, over the data set in the program folder.
@@ -390,6 +405,27 @@ private slots:
         QCOMPARE(marked(qRgb(255, 0, 0), true), 0);
         QVERIFY(marked(qRgb(0, 0x60, 0xC0), true) > at60);
         shot("mark_blue.png");
+    }
+
+    // A paint of the page box draws it once: neither a paint the system asks for nor a mark
+    // asks for another, so a window left alone stops painting.
+    void pageBoxPaintsOncePerRequest() {
+        Truvo_frm window(nullptr);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTest::qWait(50);
+        int paints = 0;
+        EventCounter counter(QEvent::Paint, &paints);
+        window.PaintBox1->installEventFilter(&counter);
+        const auto settledPaints = [&](const std::function<void()>& action) {
+            paints = 0;
+            action();
+            QTest::qWait(150);
+            return paints;
+        };
+        QCOMPARE(settledPaints([&] { window.PaintBox1->repaint(); }), 1);
+        QCOMPARE(settledPaints([&] { window.setAya(3); }), 1);
+        QCOMPARE(settledPaints([] {}), 0);
     }
 
     // A click on an aya of the real pages plays its recording (on the null output here): the
