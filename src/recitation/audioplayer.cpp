@@ -31,7 +31,13 @@ void resetSilentOutputNoticeForTesting() { g_toldSilent = false; }
 
 } // namespace zelan::recitation
 
-TaudioPlayer::TaudioPlayer(MediaDevice& device) : m_device(device) {}
+TaudioPlayer::TaudioPlayer(MediaDevice& device) : m_device(device) {
+    m_device.setFollowingFile([this] {
+        return opened && ruvo_frm ? ruvo_frm->followingSoundFile(m_receiver) : QString();
+    });
+}
+
+TaudioPlayer::~TaudioPlayer() { m_device.setFollowingFile({}); }
 
 std::uint32_t TaudioPlayer::openFile(const QString& path) {
     fileName = path;
@@ -69,6 +75,7 @@ std::uint32_t TaudioPlayer::close() {
 
 bool TaudioPlayer::start(QObject* window, const QString& path) {
     close();
+    m_receiver = window;
     const std::uint32_t result = openFile(path);
     if (result != 0) {
         reportError(result);

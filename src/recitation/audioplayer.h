@@ -16,7 +16,9 @@ class MediaDevice;
 // window through ruvo_frm (and leaves it alone while there is none).
 class TaudioPlayer : public AyaPlayer {
 public:
+    // Tells `device` which file follows each play (the window's choice, when there is one).
     explicit TaudioPlayer(zelan::media::MediaDevice& device);
+    ~TaudioPlayer() override;
 
     // The play mode last read by getMode (0..6).
     std::int8_t mode = 0;
@@ -57,6 +59,8 @@ public:
     // Beeps and shows the device's text for `code` in an "MCI Error" box ("Unknown Error" when
     // the device has none).
     void reportError(std::uint32_t code);
+    // The receiver of the completion notice of the sound last started (null before the first).
+    QObject* receiver() const { return m_receiver; }
 
 private:
     // Steps 1 to 3 of starting a sound: close, open, play. False when it failed (reported).
@@ -67,6 +71,7 @@ private:
     void tellIfSilent();
 
     zelan::media::MediaDevice& m_device;
+    QObject* m_receiver = nullptr;
 };
 
 // The share of the current aya's recording after which the half turns, as the player last

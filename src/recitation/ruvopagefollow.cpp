@@ -53,10 +53,12 @@ void Truvo_frm::turnHalf(int step) {
 }
 
 void Truvo_frm::advanceHalf() {
+    // The new half is drawn once, by showNewHalf (from the box prepared at the aya's start);
+    // drawing the old picture for it first, as setHalf does, would only delay the turn.
     if (currentHalf == 1) {
-        setHalf(2);
+        currentHalf = 2;
     } else {
-        setHalf(1);
+        currentHalf = 1;
         ++currentPage;
     }
     showNewHalf();

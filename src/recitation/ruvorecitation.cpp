@@ -69,7 +69,7 @@ QString Truvo_frm::ayaSoundFile(int sora, int aya) const {
                       .arg(aya);
 }
 
-QString Truvo_frm::translationSoundFile(int sora) {
+QString Truvo_frm::translationSoundPath(int sora, bool* exists) {
     const int language = Translations_tb->fieldByName(QStringLiteral("LangNum")).asInteger();
     const QString file = Translations_tb->fieldByName(QStringLiteral("SoundTransFile")).asString();
     // A language number outside the table has no folder: the path is shown with an empty one.
@@ -78,9 +78,62 @@ QString Truvo_frm::translationSoundFile(int sora) {
     const QString path = QDir::currentPath() + QStringLiteral("/Translations/Sound_trans/Lang/") + folder +
                          QStringLiteral("/sora%1/").arg(sora) + file;
     // A record without a file name names the sura's folder, which is no recording.
-    if (known && QFileInfo(path).isFile())
+    *exists = known && QFileInfo(path).isFile();
+    return path;
+}
+
+QString Truvo_frm::translationSoundFile(int sora) {
+    bool exists = false;
+    const QString path = translationSoundPath(sora, &exists);
+    if (exists)
         return path;
     zelan::ui::showMessage(QStringLiteral("الملف التالي غير موجود : ") + path);
+    return QString();
+}
+
+QString Truvo_frm::followingSoundFile(const QObject* receiver) {
+    // The choices of the notice handlers below, step by step, without their side effects.
+    const auto translation = [this] {
+        bool exists = false;
+        const QString path = translationSoundPath(currentSora, &exists);
+        return exists ? path : QString();
+    };
+    const auto nextAyaFile = [this] {
+        if (currentAya != zelan::data::ayaCount(currentSora))
+            return ayaSoundFile(currentSora, currentAya + 1);
+        if (currentSora == 114)
+            return QString();
+        return ayaSoundFile(currentSora == 1 ? 78 : currentSora + 1, 0);
+    };
+    if (rangePause_tm->isActive())
+        return QString();
+    if (receiver == this) {
+        if (ayaAndTargamaSound_rb->isChecked())
+            return translation();
+        return continuePlay_rb->isChecked() ? nextAyaFile() : QString();
+    }
+    if (receiver == pageNum_ed)
+        return continuePlay_rb->isChecked() ? nextAyaFile() : QString();
+    if (receiver == ayaRepeatFinished_ed) {
+        if (zelan::recitation::rangePauseMs(repeatPause, 0) > 0)
+            return QString();
+        return ayaAndTargamaSound_rb->isChecked() ? translation() : rangeStepSoundFile();
+    }
+    if (receiver == targamaRepeatFinished_ed)
+        return rangeStepSoundFile();
+    return QString();
+}
+
+QString Truvo_frm::rangeStepSoundFile() const {
+    const qint32 passes = rangePassesLeft;
+    const qint32 repeats = ayaRepeatsLeft;
+    const qint32 aya = currentAya;
+    if (repeats == 1 && aya < rangeTo && passes >= 1)
+        return ayaSoundFile(currentSora, aya + 1);
+    if (passes > 1 && repeats == 1 && aya == rangeTo)
+        return ayaSoundFile(currentSora, rangeFrom);
+    if (passes >= 1 && repeats > 1)
+        return ayaSoundFile(currentSora, aya);
     return QString();
 }
 

@@ -92,7 +92,8 @@ public:
     void goToPage(int page);
     void showAyaNumber(int aya);
     void loadHalfPicture();
-    // Decodes the picture of a page half ahead of a turn, so the turn itself only shows it.
+    // Decodes the picture of a page half ahead of a turn and draws the box for it with the
+    // current aya marked, so the turn itself only shows it.
     void prepareHalf(int page, int half);
     void showPageNumbers();
     // Checks that `text` is a 32-bit integer; otherwise shows the error popup and says no.
@@ -167,6 +168,14 @@ public:
     // The recorded translation of the aya the translation table stands on, or empty text (after
     // telling the user which file is missing) when there is no such file.
     QString translationSoundFile(int sora);
+    // The same without telling: the path, and in `*exists` whether it names a file.
+    QString translationSoundPath(int sora, bool* exists);
+    // The recording that the end of the sound now playing will start, as the handler of its
+    // notice (`receiver`) would choose it with the mode controls as they stand now; empty
+    // when that end starts nothing, or a range pause or something else first.
+    QString followingSoundFile(const QObject* receiver);
+    // The recording the next step of the range repetition starts (empty when it ends it).
+    QString rangeStepSoundFile() const;
     // Moves to the following aya; at the end of sura 114 closes the player and says no.
     bool nextAya();
     // Starts the current aya as a step of the range repetition.
@@ -411,6 +420,15 @@ private:
     void pageBoxPaintEvent();
     // Marks the canvas as what the box must show and asks the box to show it.
     void showCanvas();
+    // The box's ground with `picture` on it, into `canvas`.
+    void drawPage(QImage& canvas, const QImage& picture);
+    // Recolours the ink of an aya's bands on `canvas` for the half `page`/`half`; false when it
+    // has none to mark (no sura, a title line, sura 1's aya 0).
+    bool markAya(QImage& canvas, int sora, int aya, int page, int half, int factor);
+    void tintRect(QImage& canvas, const QRect& rect, int factor);
+    // Draws the box as it will stand once the half `page`/`half` (whose picture is `picture`)
+    // shows with the current aya marked, for a turn in the middle of the aya.
+    void prepareCanvas(const QImage& picture, int page, int half);
 
     std::vector<zelan::ui::ImageButton*> m_buttons;
     std::vector<zelan::ui::ImageControl*> m_captions;
@@ -422,6 +440,17 @@ private:
     bool m_canvasFresh = false;
     // A paint of the box is drawing the canvas anew.
     bool m_inPageBoxPaint = false;
+    // The box drawn ahead for the half a turn will show, and what it was drawn for.
+    struct PreparedCanvas {
+        qint64 picture = 0;
+        int sora = 0, aya = 0, page = 0, half = 0, factor = 0;
+        quint32 colour = 0;
+        QImage canvas;
+        bool sameAs(const PreparedCanvas& other) const {
+            return picture == other.picture && sora == other.sora && aya == other.aya && page == other.page &&
+                   half == other.half && factor == other.factor && colour == other.colour;
+        }
+    } m_prepared;
     // The page halves decoded last, oldest first.
     std::deque<std::pair<std::pair<int, int>, QImage>> m_decodedHalves;
     // The last error of a paint that the system asked for, reported once after that paint.

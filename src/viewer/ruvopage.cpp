@@ -40,15 +40,34 @@ quint32 fromColor(const QColor& colour) {
 } // namespace
 
 void Truvo_frm::PaintBox1Paint() {
-    if (m_canvas.size() != kPageBox)
-        m_canvas = QImage(kPageBox, QImage::Format_RGB32);
-    {
-        QPainter p(&m_canvas);
-        p.fillRect(m_canvas.rect(), QColor(254, 255, 241));
-        p.drawImage(0, 0, pagePicture);
+    const PreparedCanvas key{pagePicture.cacheKey(), getSora(), getAya(), currentPage, getHalf(), TrackBar1->value(),
+                             highlightColor, {}};
+    if (!m_prepared.canvas.isNull() && m_prepared.sameAs(key)) {
+        // Drawn already, while the aya's first words played: the turn only shows it.
+        m_canvas = std::move(m_prepared.canvas);
+        m_prepared = {};
+        showCanvas();
+        return;
     }
+    drawPage(m_canvas, pagePicture);
     highlightAya(getSora(), getAya(), TrackBar1->value());
     showCanvas();
+}
+
+void Truvo_frm::drawPage(QImage& canvas, const QImage& picture) {
+    if (canvas.size() != kPageBox)
+        canvas = QImage(kPageBox, QImage::Format_RGB32);
+    QPainter p(&canvas);
+    p.fillRect(canvas.rect(), QColor(254, 255, 241));
+    p.drawImage(0, 0, picture);
+}
+
+void Truvo_frm::prepareCanvas(const QImage& picture, int page, int half) {
+    m_prepared = {picture.cacheKey(), getSora(), getAya(), page, half, TrackBar1->value(), highlightColor, {}};
+    if (picture.isNull())
+        return;
+    drawPage(m_prepared.canvas, picture);
+    markAya(m_prepared.canvas, getSora(), getAya(), page, half, TrackBar1->value());
 }
 
 void Truvo_frm::showCanvas() {
@@ -89,17 +108,24 @@ void Truvo_frm::pageBoxPaintEvent() {
 void Truvo_frm::highlightAya(int sora, int aya, int factor) {
     if (sora == 0 || (sora == 1 && aya == 0))
         return;
-    runQuery(*ayaLines_qr,
-             {{"soranum", sora}, {"ayanum", aya}, {"halfNum", getHalf()}, {"pageNum", currentPage}});
-    if (aya == -1)
+    if (!markAya(m_canvas, sora, aya, currentPage, getHalf(), factor))
         return;
+    showCanvas();
+}
+
+bool Truvo_frm::markAya(QImage& canvas, int sora, int aya, int page, int half, int factor) {
+    if (sora == 0 || (sora == 1 && aya == 0))
+        return false;
+    runQuery(*ayaLines_qr, {{"soranum", sora}, {"ayanum", aya}, {"halfNum", half}, {"pageNum", page}});
+    if (aya == -1)
+        return false;
     for (ayaLines_qr->first(); !ayaLines_qr->eof(); ayaLines_qr->next()) {
         const auto field = [&](const char* name) { return ayaLines_qr->fieldByName(QString::fromLatin1(name)).asInteger(); };
         const QRect band = ayaLineRect(field("x1aya"), field("x2aya"), field("pagenum"), field("halfnum"),
                                        field("soranum"), field("ylinefromtop"));
-        tintRect(band, factor);
+        tintRect(canvas, band, factor);
     }
-    showCanvas();
+    return true;
 }
 
 QRect Truvo_frm::ayaLineRect(int x1aya, int x2aya, int page, int half, int sora, int ylinefromtop) {
@@ -113,18 +139,20 @@ QRect Truvo_frm::ayaLineRect(int x1aya, int x2aya, int page, int half, int sora,
     return QRect(QPoint(x1aya, top), QPoint(x2aya, ylinefromtop));
 }
 
-void Truvo_frm::tintRect(const QRect& rect, int factor) {
-    if (m_canvas.isNull())
+void Truvo_frm::tintRect(const QRect& rect, int factor) { tintRect(m_canvas, rect, factor); }
+
+void Truvo_frm::tintRect(QImage& canvas, const QRect& rect, int factor) {
+    if (canvas.isNull())
         return;
     // Pixels outside the box cannot be read and are left alone.
-    const QRect visible = rect.intersected(m_canvas.rect());
+    const QRect visible = rect.intersected(canvas.rect());
     if (visible.isEmpty())
         return;
     const QRgb mark = toRgb(highlightColor);
     const int redLimit = 2 * factor;   // ink: R <= 2 x factor
     const int greenLimit = 255 * factor; // and 100 x G < 255 x factor; blue is not looked at
     for (int y = visible.top(); y <= visible.bottom(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(m_canvas.scanLine(y));
+        auto* line = reinterpret_cast<QRgb*>(canvas.scanLine(y));
         for (int x = visible.left(); x <= visible.right(); ++x) {
             const QRgb pixel = line[x];
             if (qRed(pixel) <= redLimit && 100 * qGreen(pixel) < greenLimit)

@@ -245,7 +245,7 @@ void Truvo_frm::loadHalfPicture() {
 }
 
 void Truvo_frm::prepareHalf(int page, int half) {
-    halfPicture(page, half);
+    prepareCanvas(halfPicture(page, half), page, half);
 }
 
 QImage Truvo_frm::halfPicture(int page, int half) {

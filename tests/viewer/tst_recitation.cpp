@@ -75,6 +75,8 @@ public:
     std::uint32_t close(std::uint32_t id) override { return clock.close(id); }
     QString errorText(std::uint32_t code) const override { return clock.errorText(code); }
     bool playsSilently() const override { return clock.playsSilently(); }
+    void setFollowingFile(FollowingFile next) override { following = std::move(next); }
+    FollowingFile following;
 
 private:
     QHash<std::uint32_t, QString> m_paths;
@@ -159,6 +161,7 @@ private slots:
         m_popups = 0;
         m_beeps = 0;
         m_pauses.clear();
+        m_wrongGuesses.clear();
         zelan::ui::setMessageHook([this](const QString& text, const QString& caption, zelan::ui::MessageKind) {
             m_messages << (caption.isEmpty() ? text : caption + QStringLiteral(": ") + text);
         });
@@ -990,10 +993,18 @@ private:
                 m_device->clock.advance(mark - p.getPosition());
             m_window->delayAya_tmTimer();
         }
+        // The window names, before the end, the file its notice will start: the device starts
+        // that one ahead, so a wrong name would be heard for a moment.
+        const QString guess = m_device->following ? m_device->following() : QString();
+        const std::uint32_t endingId = p.deviceId;
         m_device->clock.advance(p.length - p.getPosition());
-        const qsizetype before = m_device->played.size();
+        const qsizetype playedBefore = m_device->played.size();
         QCoreApplication::sendPostedEvents();
-        if (m_onAyaStart && m_device->played.size() > before && !m_device->played.last().startsWith(QLatin1Char('t')))
+        const bool started = p.opened && p.deviceId != endingId && m_device->played.size() > playedBefore;
+        const QString next = started ? p.fileName : QString();
+        if (next != guess)
+            m_wrongGuesses << QStringLiteral("after %1: named '%2', started '%3'").arg(m_device->played.value(playedBefore - 1), guess, next);
+        if (m_onAyaStart && m_device->played.size() > playedBefore && !m_device->played.last().startsWith(QLatin1Char('t')))
             m_onAyaStart();
         return true;
     }
@@ -1003,6 +1014,7 @@ private:
             m_onAyaStart();
         for (int i = 0; i < limit && step(); ++i) {
         }
+        QCOMPARE(m_wrongGuesses, QStringList());
     }
 
     void registerRecordings(RecordingDevice& device) {
@@ -1048,6 +1060,8 @@ private:
     int m_beeps = 0;
     // The length of each range pause, in ms, as it was armed.
     QList<int> m_pauses;
+    // Files the window named to follow a sound that its notice did not start.
+    QStringList m_wrongGuesses;
     std::vector<Line> m_lines;
     std::function<void()> m_onAyaStart;
     std::map<std::pair<int, int>, std::pair<int, int>> m_halves;

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 class QObject;
@@ -64,6 +65,16 @@ public:
     // True once a play has gone to no sound output (there is no sound server): plays keep their
     // time, but nothing is heard. A caller tells the user once.
     virtual bool playsSilently() const { return false; }
+
+    // Names the file that will be opened and played from its start once the play now under way
+    // has ended, or gives empty text when nothing will follow it (or it cannot be told). A
+    // device that can asks shortly before each play's end and starts that file right after the
+    // play's last frame, so that the close, open and play that follow the completion notice
+    // find it playing already, with no silence between the two. A play, pause, stop or open
+    // other than the expected one drops it. Without a guess (the default) every file starts
+    // when it is played.
+    using FollowingFile = std::function<QString()>;
+    virtual void setFollowingFile(FollowingFile following) { (void)following; }
 };
 
 // The completion notice of a play, posted to the play's receiver.

@@ -12,7 +12,11 @@ QEvent::Type CompletionEvent::eventType() {
     return type;
 }
 
-PlaybackDevice::PlaybackDevice() = default;
+PlaybackDevice::PlaybackDevice() {
+    m_followingTimer.setSingleShot(true);
+    m_followingTimer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&m_followingTimer, &QTimer::timeout, &m_context, [this] { prepareFollowing(); });
+}
 
 PlaybackDevice::~PlaybackDevice() {
     // Outputs first: they may refer to this device from their callbacks.
@@ -20,9 +24,82 @@ PlaybackDevice::~PlaybackDevice() {
 }
 
 void PlaybackDevice::releaseOutputs() {
+    m_followingTimer.stop();
+    m_next.reset();
     for (auto& [id, channel] : m_channels)
         channel.output.reset();
     m_retired.clear();
+}
+
+void PlaybackDevice::setFollowingFile(FollowingFile following) {
+    m_following = std::move(following);
+    if (!m_following) {
+        m_followingTimer.stop();
+        dropFollowing();
+    }
+}
+
+void PlaybackDevice::watchForFollowing(std::uint32_t deviceId) {
+    m_watched = deviceId;
+    const Channel* channel = find(deviceId);
+    if (!m_following || !channel || !channel->output || channel->mode != Playing || !channel->output->canStartAfter()) {
+        m_followingTimer.stop();
+        return;
+    }
+    const DecodedSound& sound = *channel->sound;
+    const std::int64_t leftMs = (sound.frames - currentFrame(*channel)) * 1000 / std::max(1, sound.sampleRate);
+    m_followingTimer.start(int(std::clamp<std::int64_t>(leftMs - kFollowingLeadMs, 0, 1 << 30)));
+}
+
+void PlaybackDevice::prepareFollowing() {
+    Channel* channel = find(m_watched);
+    if (!m_following || m_next || !channel || !channel->output || channel->mode != Playing)
+        return;
+    const DecodedSound& playing = *channel->sound;
+    const std::int64_t leftMs = (playing.frames - currentFrame(*channel)) * 1000 / std::max(1, playing.sampleRate);
+    if (leftMs > kFollowingLeadMs + 5) {
+        watchForFollowing(m_watched); // the timer came early
+        return;
+    }
+    const QString path = m_following();
+    if (path.isEmpty())
+        return;
+    std::shared_ptr<const DecodedSound> sound = channel->sound;
+    if (path != channel->path) {
+        // A file that does not decode is left to the open that follows, which reports it.
+        std::uint32_t error = 0;
+        QString detail;
+        sound = load(path, &error, &detail);
+        if (!sound)
+            return;
+    }
+    // Its end and failure go to the device that plays it; before that play they only drop it.
+    auto owner = std::make_shared<std::uint32_t>(0);
+    std::unique_ptr<Output> output = channel->output->startAfter(
+        sound,
+        [this, owner] {
+            if (*owner)
+                outputReachedEnd(*owner);
+            else
+                dropFollowing();
+        },
+        [this, owner] {
+            if (*owner)
+                outputFailed(*owner, QStringLiteral("the sound server stopped playing"));
+            else
+                dropFollowing();
+        });
+    if (!output)
+        return;
+    m_next.reset(new Following{path, std::move(sound), std::move(output), m_watched, 0, std::move(owner)});
+}
+
+void PlaybackDevice::dropFollowing() {
+    if (!m_next)
+        return;
+    // Taken out first: retiring the output may call back into the device.
+    const std::unique_ptr<Following> next = std::move(m_next);
+    retire(std::move(next->output));
 }
 
 PlaybackDevice::Channel* PlaybackDevice::find(std::uint32_t deviceId) {
@@ -55,6 +132,18 @@ std::shared_ptr<const DecodedSound> PlaybackDevice::load(const QString& path, st
 }
 
 std::uint32_t PlaybackDevice::open(const QString& path, std::uint32_t* deviceId) {
+    if (m_next && m_next->openedAs == 0 && path == m_next->path) {
+        // The file that follows the play that ended, already playing: this device takes it.
+        const std::uint32_t id = m_nextId++;
+        Channel& channel = m_channels[id];
+        channel.path = path;
+        channel.sound = m_next->sound;
+        m_next->openedAs = id;
+        if (deviceId)
+            *deviceId = id;
+        return 0;
+    }
+    dropFollowing();
     std::uint32_t error = 0;
     QString detail;
     auto sound = load(path, &error, &detail);
@@ -131,6 +220,18 @@ std::uint32_t PlaybackDevice::play(std::uint32_t deviceId, QObject* receiver) {
         return fail(InvalidDeviceId, {});
     endPending(*channel, Superseded, deviceId);
     channel->lastReceiver = receiver;
+    if (m_next && m_next->openedAs == deviceId && !channel->output && !channel->atEnd && channel->frame == 0) {
+        // Heard from the end of the play before it: the play goes on from where it is now.
+        channel->output = std::move(m_next->output);
+        *m_next->owner = deviceId;
+        m_next.reset();
+        channel->mode = Playing;
+        channel->pending = receiver;
+        channel->hasPending = true;
+        watchForFollowing(deviceId);
+        return 0;
+    }
+    dropFollowing();
 
     if (!channel->atEnd && !channel->output && channel->frame >= channel->sound->frames) {
         channel->atEnd = true;
@@ -155,6 +256,7 @@ std::uint32_t PlaybackDevice::play(std::uint32_t deviceId, QObject* receiver) {
     channel->mode = Playing;
     channel->pending = receiver;
     channel->hasPending = true;
+    watchForFollowing(deviceId);
     return 0;
 }
 
@@ -164,6 +266,7 @@ std::uint32_t PlaybackDevice::pause(std::uint32_t deviceId) {
         return fail(InvalidDeviceId, {});
     if (channel->mode != Playing)
         return 0;
+    dropFollowing();
     if (channel->output) {
         // The output says where it stopped: what was already on its way to the listener counts
         // as heard, so a resume goes on from the first frame not heard.
@@ -185,6 +288,7 @@ std::uint32_t PlaybackDevice::resume(std::uint32_t deviceId) {
         notify(channel->lastReceiver, Successful, deviceId);
     else if (channel->output)
         channel->output->resume();
+    watchForFollowing(deviceId);
     return 0;
 }
 
@@ -192,6 +296,7 @@ std::uint32_t PlaybackDevice::stop(std::uint32_t deviceId) {
     Channel* channel = find(deviceId);
     if (!channel)
         return fail(InvalidDeviceId, {});
+    dropFollowing();
     endPending(*channel, Aborted, deviceId);
     retire(std::move(channel->output));
     channel->frame = 0;
@@ -204,6 +309,10 @@ std::uint32_t PlaybackDevice::close(std::uint32_t deviceId) {
     Channel* channel = find(deviceId);
     if (!channel)
         return fail(InvalidDeviceId, {});
+    // Closing the file whose play has ended keeps what follows it; closing it before its end,
+    // or closing the one opened for what follows, drops that.
+    if (m_next && (m_next->openedAs == deviceId || (m_next->after == deviceId && !channel->atEnd)))
+        dropFollowing();
     endPending(*channel, Aborted, deviceId);
     retire(std::move(channel->output));
     m_channels.erase(deviceId);
@@ -218,6 +327,18 @@ void PlaybackDevice::outputReachedEnd(std::uint32_t deviceId) {
     channel->frame = channel->sound->frames;
     channel->atEnd = true;
     endPending(*channel, Successful, deviceId);
+    if (m_next && m_next->after == deviceId) {
+        // The notice's handler opens and plays what follows; a file it does not take is
+        // dropped once the handler has run (the notice was posted first).
+        const std::weak_ptr<std::uint32_t> owner = m_next->owner;
+        QMetaObject::invokeMethod(
+            &m_context,
+            [this, owner] {
+                if (m_next && m_next->owner == owner.lock())
+                    dropFollowing();
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 void PlaybackDevice::outputFailed(std::uint32_t deviceId, const QString& detail) {

@@ -7,8 +7,10 @@
 #include <QHash>
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <unordered_map>
@@ -27,6 +29,18 @@ public:
     // Holds the sound; heardFrame() then gives the first frame not heard, where resume goes on.
     virtual void pause() = 0;
     virtual void resume() = 0;
+    // Whether startAfter can start a sound after this one.
+    virtual bool canStartAfter() const { return false; }
+    // Starts `sound` from its first frame right after this play's last frame, as a play of its
+    // own. Null when the output cannot (the default), or no longer can (paused, or its end is
+    // already on its way to the listener).
+    virtual std::unique_ptr<Output> startAfter(std::shared_ptr<const DecodedSound> sound, std::function<void()> onEnd,
+                                               std::function<void()> onFailure) {
+        (void)sound;
+        (void)onEnd;
+        (void)onFailure;
+        return nullptr;
+    }
 };
 
 // The commands, modes and notices of a media device over an output that subclasses create.
@@ -48,6 +62,12 @@ public:
     std::uint32_t stop(std::uint32_t deviceId) override;
     std::uint32_t close(std::uint32_t deviceId) override;
     QString errorText(std::uint32_t code) const override;
+    void setFollowingFile(FollowingFile following) override;
+
+    // How long before a play's end the device asks which file follows it and starts that file
+    // after it: enough to decode a file and place it, and little enough that the mode controls
+    // the answer comes from stand as they will when the play ends.
+    static constexpr int kFollowingLeadMs = 150;
 
 protected:
     // Decodes (or otherwise provides) the sound of `path`; on failure returns null and sets
@@ -91,12 +111,31 @@ private:
     void notify(const QPointer<QObject>& receiver, int value, std::uint32_t deviceId);
     void endPending(Channel& channel, int value, std::uint32_t deviceId);
     void retire(std::unique_ptr<Output> output);
+    // Asks, shortly before the end of the play of `deviceId`, which file follows it.
+    void watchForFollowing(std::uint32_t deviceId);
+    void prepareFollowing();
+    void dropFollowing();
+
+    // The file started after a play's end, before its open and play come.
+    struct Following {
+        QString path;
+        std::shared_ptr<const DecodedSound> sound;
+        std::unique_ptr<Output> output;
+        std::uint32_t after = 0;   // the device whose play it follows
+        std::uint32_t openedAs = 0; // the device opened for it, once opened
+        // The device its output's end and failure go to, once played (0 before).
+        std::shared_ptr<std::uint32_t> owner;
+    };
 
     std::unordered_map<std::uint32_t, Channel> m_channels;
     std::uint32_t m_nextId = 1;
     QHash<std::uint32_t, std::pair<QString, QString>> m_errorFiles; // code -> (path, detail)
     // Outputs whose play ended are deleted from the event loop, not inside their own callbacks.
     std::vector<std::unique_ptr<Output>> m_retired;
+    FollowingFile m_following;
+    std::unique_ptr<Following> m_next;
+    std::uint32_t m_watched = 0; // the device whose play's end is awaited for the following file
+    QTimer m_followingTimer;
     QObject m_context;
 };
 

@@ -302,6 +302,27 @@ int PulseStream::place(std::shared_ptr<const DecodedSound> sound, std::int64_t f
     return id;
 }
 
+int PulseStream::placeAt(std::shared_ptr<const DecodedSound> sound, std::int64_t atFrame,
+                         std::function<void()> onFailure) {
+    if (sound->sampleRate != m_rate || sound->channels != m_channels)
+        return 0;
+    Locked lock(m_connection->loop());
+    if (m_failed.load() || atFrame < firstChangeableFrame())
+        return 0;
+    const std::int64_t available = std::min<std::int64_t>(sound->frames, sound->pcm.size() / (2 * m_channels));
+    const int id = m_nextId++;
+    m_placements.push_back({id, std::move(sound), atFrame, atFrame + available, 0, std::move(onFailure)});
+    rewrite(atFrame);
+    return id;
+}
+
+std::int64_t PulseStream::endOf(int id) const {
+    Locked lock(m_connection->loop());
+    const auto it = std::find_if(m_placements.begin(), m_placements.end(),
+                                 [id](const Placement& placement) { return placement.id == id; });
+    return it == m_placements.end() ? 0 : it->end;
+}
+
 std::int64_t PulseStream::cutLocked(Placement& placement) {
     const std::int64_t at = std::clamp(firstChangeableFrame(), placement.start, placement.end);
     if (at < placement.end) {
@@ -375,6 +396,22 @@ PulseOutput::PulseOutput(std::shared_ptr<PulseStream> stream, std::shared_ptr<co
                          std::int64_t fromFrame, std::function<void()> onEnd, std::function<void()> onFailure)
     : m_stream(std::move(stream)), m_sound(std::move(sound)), m_onEnd(std::move(onEnd)),
       m_onFailure(std::move(onFailure)), m_from(fromFrame) {
+    connectTimer();
+    m_placement = m_stream->place(m_sound, m_from, &m_start, m_onFailure);
+    arm();
+}
+
+PulseOutput::PulseOutput(std::shared_ptr<PulseStream> stream, std::shared_ptr<const DecodedSound> sound,
+                         std::int64_t atFrame, std::function<void()> onEnd, std::function<void()> onFailure, bool)
+    : m_stream(std::move(stream)), m_sound(std::move(sound)), m_onEnd(std::move(onEnd)),
+      m_onFailure(std::move(onFailure)), m_start(atFrame) {
+    connectTimer();
+    m_placement = m_stream->placeAt(m_sound, atFrame, m_onFailure);
+    if (m_placement)
+        arm();
+}
+
+void PulseOutput::connectTimer() {
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
     QObject::connect(&m_timer, &QTimer::timeout, [this] {
@@ -383,8 +420,20 @@ PulseOutput::PulseOutput(std::shared_ptr<PulseStream> stream, std::shared_ptr<co
         else
             arm();
     });
-    m_placement = m_stream->place(m_sound, m_from, &m_start, m_onFailure);
-    arm();
+}
+
+std::unique_ptr<Output> PulseOutput::startAfter(std::shared_ptr<const DecodedSound> sound, std::function<void()> onEnd,
+                                                std::function<void()> onFailure) {
+    if (m_paused)
+        return nullptr;
+    const std::int64_t end = m_stream->endOf(m_placement);
+    if (end <= 0)
+        return nullptr;
+    std::unique_ptr<PulseOutput> next(
+        new PulseOutput(m_stream, std::move(sound), end, std::move(onEnd), std::move(onFailure), true));
+    if (!next->m_placement)
+        return nullptr;
+    return next;
 }
 
 PulseOutput::~PulseOutput() {

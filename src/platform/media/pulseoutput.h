@@ -76,6 +76,11 @@ public:
     // stream while the placement is on it.
     int place(std::shared_ptr<const DecodedSound> sound, std::int64_t fromFrame, std::int64_t* startFrame,
               std::function<void()> onFailure);
+    // Places the whole of `sound` to start at stream frame `atFrame`. Gives 0, placing nothing,
+    // when that frame can no longer be changed or the sound is of another format.
+    int placeAt(std::shared_ptr<const DecodedSound> sound, std::int64_t atFrame, std::function<void()> onFailure);
+    // The stream frame after the last one of a placement (0 for one not on the stream).
+    std::int64_t endOf(int id) const;
     // Cuts a placement off at the first frame that can still be changed, and gives the stream
     // frame where it now ends (never before its start). The part before stays to be heard.
     std::int64_t cut(int id);
@@ -154,8 +159,16 @@ public:
     bool reachedEnd() const override;
     void pause() override;
     void resume() override;
+    bool canStartAfter() const override { return true; }
+    std::unique_ptr<Output> startAfter(std::shared_ptr<const DecodedSound> sound, std::function<void()> onEnd,
+                                       std::function<void()> onFailure) override;
 
 private:
+    // A play placed to start at stream frame `atFrame` (it holds no placement if it cannot).
+    PulseOutput(std::shared_ptr<PulseStream> stream, std::shared_ptr<const DecodedSound> sound, std::int64_t atFrame,
+                std::function<void()> onEnd, std::function<void()> onFailure, bool);
+    void connectTimer();
+
     // Waits for the end: a timer set for the moment the last frame will be heard, which looks
     // again if the stream has fallen behind (the server may have waited for data).
     void arm();

@@ -14,6 +14,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace zelan::media::testing {
@@ -65,11 +66,15 @@ public:
         std::uint32_t deviceId;
     };
     std::vector<Notice> notices;
+    // Called with each notice as it is delivered, as a window's handler would be.
+    std::function<void(const Notice&)> onNotice;
 
     bool event(QEvent* e) override {
         if (e->type() == CompletionEvent::eventType()) {
             const auto* c = static_cast<CompletionEvent*>(e);
             notices.push_back({c->notify(), c->deviceId()});
+            if (onNotice)
+                onNotice(notices.back());
             return true;
         }
         return QObject::event(e);
