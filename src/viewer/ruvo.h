@@ -451,6 +451,8 @@ private:
                    half == other.half && factor == other.factor && colour == other.colour;
         }
     } m_prepared;
+    // What a box drawn now for the half `page`/`half` with `picture` would be drawn for.
+    PreparedCanvas canvasKey(const QImage& picture, int page, int half) const;
     // The page halves decoded last, oldest first.
     std::deque<std::pair<std::pair<int, int>, QImage>> m_decodedHalves;
     // The last error of a paint that the system asked for, reported once after that paint.

@@ -40,18 +40,19 @@ quint32 fromColor(const QColor& colour) {
 } // namespace
 
 void Truvo_frm::PaintBox1Paint() {
-    const PreparedCanvas key{pagePicture.cacheKey(), getSora(), getAya(), currentPage, getHalf(), TrackBar1->value(),
-                             highlightColor, {}};
-    if (!m_prepared.canvas.isNull() && m_prepared.sameAs(key)) {
+    if (!m_prepared.canvas.isNull() && m_prepared.sameAs(canvasKey(pagePicture, currentPage, getHalf()))) {
         // Drawn already, while the aya's first words played: the turn only shows it.
         m_canvas = std::move(m_prepared.canvas);
         m_prepared = {};
-        showCanvas();
-        return;
+    } else {
+        drawPage(m_canvas, pagePicture);
+        markAya(m_canvas, getSora(), getAya(), currentPage, getHalf(), TrackBar1->value());
     }
-    drawPage(m_canvas, pagePicture);
-    highlightAya(getSora(), getAya(), TrackBar1->value());
     showCanvas();
+}
+
+Truvo_frm::PreparedCanvas Truvo_frm::canvasKey(const QImage& picture, int page, int half) const {
+    return {picture.cacheKey(), getSora(), getAya(), page, half, TrackBar1->value(), highlightColor, {}};
 }
 
 void Truvo_frm::drawPage(QImage& canvas, const QImage& picture) {
@@ -63,7 +64,7 @@ void Truvo_frm::drawPage(QImage& canvas, const QImage& picture) {
 }
 
 void Truvo_frm::prepareCanvas(const QImage& picture, int page, int half) {
-    m_prepared = {picture.cacheKey(), getSora(), getAya(), page, half, TrackBar1->value(), highlightColor, {}};
+    m_prepared = canvasKey(picture, page, half);
     if (picture.isNull())
         return;
     drawPage(m_prepared.canvas, picture);
@@ -106,8 +107,6 @@ void Truvo_frm::pageBoxPaintEvent() {
 }
 
 void Truvo_frm::highlightAya(int sora, int aya, int factor) {
-    if (sora == 0 || (sora == 1 && aya == 0))
-        return;
     if (!markAya(m_canvas, sora, aya, currentPage, getHalf(), factor))
         return;
     showCanvas();

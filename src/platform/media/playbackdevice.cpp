@@ -46,18 +46,19 @@ void PlaybackDevice::watchForFollowing(std::uint32_t deviceId) {
         m_followingTimer.stop();
         return;
     }
-    const DecodedSound& sound = *channel->sound;
-    const std::int64_t leftMs = (sound.frames - currentFrame(*channel)) * 1000 / std::max(1, sound.sampleRate);
-    m_followingTimer.start(int(std::clamp<std::int64_t>(leftMs - kFollowingLeadMs, 0, 1 << 30)));
+    m_followingTimer.start(int(std::clamp<std::int64_t>(msLeft(*channel) - kFollowingLeadMs, 0, 1 << 30)));
+}
+
+std::int64_t PlaybackDevice::msLeft(const Channel& channel) const {
+    const DecodedSound& sound = *channel.sound;
+    return (sound.frames - currentFrame(channel)) * 1000 / std::max(1, sound.sampleRate);
 }
 
 void PlaybackDevice::prepareFollowing() {
     Channel* channel = find(m_watched);
     if (!m_following || m_next || !channel || !channel->output || channel->mode != Playing)
         return;
-    const DecodedSound& playing = *channel->sound;
-    const std::int64_t leftMs = (playing.frames - currentFrame(*channel)) * 1000 / std::max(1, playing.sampleRate);
-    if (leftMs > kFollowingLeadMs + 5) {
+    if (msLeft(*channel) > kFollowingLeadMs + 5) {
         watchForFollowing(m_watched); // the timer came early
         return;
     }
@@ -220,7 +221,7 @@ std::uint32_t PlaybackDevice::play(std::uint32_t deviceId, QObject* receiver) {
         return fail(InvalidDeviceId, {});
     endPending(*channel, Superseded, deviceId);
     channel->lastReceiver = receiver;
-    if (m_next && m_next->openedAs == deviceId && !channel->output && !channel->atEnd && channel->frame == 0) {
+    if (m_next && m_next->openedAs == deviceId) {
         // Heard from the end of the play before it: the play goes on from where it is now.
         channel->output = std::move(m_next->output);
         *m_next->owner = deviceId;

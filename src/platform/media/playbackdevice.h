@@ -108,6 +108,8 @@ private:
 
     Channel* find(std::uint32_t deviceId);
     std::int64_t currentFrame(const Channel& channel) const;
+    // Milliseconds until the listener has heard the channel's sound to its end.
+    std::int64_t msLeft(const Channel& channel) const;
     void notify(const QPointer<QObject>& receiver, int value, std::uint32_t deviceId);
     void endPending(Channel& channel, int value, std::uint32_t deviceId);
     void retire(std::unique_ptr<Output> output);
