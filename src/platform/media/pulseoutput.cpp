@@ -143,9 +143,11 @@ std::shared_ptr<PulseStream> PulseStream::open(std::shared_ptr<PulseConnection> 
     attr.maxlength = std::numeric_limits<std::uint32_t>::max();
     attr.tlength = std::uint32_t(pa_usec_to_bytes(pa_usec_t(kQueueMs) * 1000, &format));
     attr.prebuf = std::numeric_limits<std::uint32_t>::max();
-    attr.minreq = std::numeric_limits<std::uint32_t>::max();
+    // Without latency adjustment the server gives the card what is left of the queue after
+    // two requests' worth: asked for half of the rest at a time, it leaves the card kCardMs.
+    attr.minreq = std::uint32_t(pa_usec_to_bytes(pa_usec_t(kQueueMs - kCardMs) * 1000 / 2, &format));
     attr.fragsize = std::numeric_limits<std::uint32_t>::max();
-    const auto flags = pa_stream_flags_t(PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_ADJUST_LATENCY);
+    const auto flags = pa_stream_flags_t(PA_STREAM_AUTO_TIMING_UPDATE);
     if (pa_stream_connect_playback(self->m_stream, nullptr, &attr, flags, nullptr, nullptr) < 0) {
         *detail = QStringLiteral("the sound server refused a stream (%1)").arg(serverError(connection.context()));
         return nullptr;
@@ -163,7 +165,8 @@ std::shared_ptr<PulseStream> PulseStream::open(std::shared_ptr<PulseConnection> 
     }
     // The first sound goes on only once the stream plays silence and the server has said how
     // far ahead it holds it: a sound placed on a stream that is just starting loses its first
-    // milliseconds. Should the report not come, the first sound starts after the whole queue.
+    // milliseconds. Should the report not come, the first sound starts after what the card may
+    // hold beyond what it has taken.
     PulseStream* raw = self.get();
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStartWaitMs);
     while (raw->m_aheadCount == 0 && !raw->m_failed.load() && std::chrono::steady_clock::now() < until) {
@@ -172,7 +175,7 @@ std::shared_ptr<PulseStream> PulseStream::open(std::shared_ptr<PulseConnection> 
         waitLocked(connection.loop(), 5, [raw] { return raw->m_aheadCount > 0; });
     }
     if (raw->m_aheadCount == 0)
-        raw->m_startLead = std::int64_t(sampleRate) * kQueueMs / 1000;
+        raw->m_startLead = std::int64_t(sampleRate) * kCardMs / 1000;
     return self;
 }
 
@@ -244,13 +247,28 @@ std::int64_t PulseStream::firstChangeableFrame() const {
     // What the server has taken from the stream plays as it was written: its sound card (or,
     // for a null sink, its monitor) holds it already. While the stream plays, that is what it
     // has been seen to hold ahead of the listener; before it plays, what it has read.
+    std::int64_t first;
     if (m_aheadCount == 0) {
         const pa_timing_info* timing = pa_stream_get_timing_info(m_stream);
         const std::int64_t read = timing && timing->read_index > 0 ? timing->read_index / (2 * m_channels) : 0;
-        return std::max(heard, read) + m_startLead + margin;
+        first = std::max(heard, read) + m_startLead + margin;
+    } else {
+        // Twice the most the card has been seen to hold (it takes its sound in blocks, and
+        // right after taking one it holds up to another block beyond what a report shows), and
+        // the usual time a write takes to reach the server: a report whose reply this program
+        // took long to read shows a transport time of tens of milliseconds that the socket
+        // never took, and would hold every change back that long.
+        const std::uint64_t card = 2 * *std::max_element(m_cardUsec.begin(), m_cardUsec.begin() + m_aheadCount);
+        std::array<std::uint64_t, kReportsKept> transport = m_transportUsec;
+        const auto middle = transport.begin() + m_aheadCount / 2;
+        std::nth_element(transport.begin(), middle, transport.begin() + m_aheadCount);
+        first = heard + std::int64_t(card + *middle) * m_rate / 1'000'000 + margin;
     }
-    const std::uint64_t ahead = *std::max_element(m_aheadUsec.begin(), m_aheadUsec.begin() + m_aheadCount);
-    return heard + std::int64_t(ahead) * m_rate / 1'000'000 + margin;
+    // A frame once taken as on its way stays so, though the card may be seen to hold less
+    // later: a sound placed after a cut starts at the cut or later, never mixed into what the
+    // card still plays of the sound cut.
+    m_firstChangeable = std::max(m_firstChangeable, first);
+    return m_firstChangeable;
 }
 
 void PulseStream::onTimingUpdate(pa_stream* stream, void* data) {
@@ -272,9 +290,10 @@ void PulseStream::onTimingUpdate(pa_stream* stream, void* data) {
                                 double(timing->sink_usec) * self->m_rate / 1e6;
     if (!timing->playing)
         return;
-    self->m_aheadUsec[self->m_aheadNext] = timing->sink_usec + timing->transport_usec;
-    self->m_aheadNext = (self->m_aheadNext + 1) % self->m_aheadUsec.size();
-    self->m_aheadCount = std::min(self->m_aheadCount + 1, self->m_aheadUsec.size());
+    self->m_cardUsec[self->m_aheadNext] = timing->sink_usec;
+    self->m_transportUsec[self->m_aheadNext] = timing->transport_usec;
+    self->m_aheadNext = (self->m_aheadNext + 1) % kReportsKept;
+    self->m_aheadCount = std::min(self->m_aheadCount + 1, kReportsKept);
 }
 
 bool PulseStream::idle() const {

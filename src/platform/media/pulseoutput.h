@@ -53,11 +53,14 @@ class PulseStream {
 public:
     // How far beyond what the server holds already a change of what is placed is written.
     static constexpr int kMarginMs = 2;
-    // How much sound the server is asked to keep queued: enough to ride out a busy moment,
-    // and little enough that its sound card holds only a few milliseconds ahead, which every
-    // change of sound waits for (50 ms gave 15-37 ms between files on a busy machine, 30 ms
-    // gives 9-13 ms).
-    static constexpr int kQueueMs = 30;
+    // How much sound the server is asked to keep queued for the stream, and how much of that
+    // its sound card may hold. What the card holds is what every change of sound waits for, so
+    // it is kept to a few milliseconds; the rest of the queue is the server's own, which a change
+    // writes over in place, so it costs no delay and rides out a busy moment of this program
+    // (a queue of 30 ms ran dry for 20-230 ms at a time while the machine compiled, and the
+    // listener heard the gaps).
+    static constexpr int kQueueMs = 500;
+    static constexpr int kCardMs = 5;
     // How long opening waits for the stream to play before the first sound is placed.
     static constexpr int kStartWaitMs = 500;
 
@@ -138,10 +141,14 @@ private:
         double heardFrame = 0;
     } m_report;
     mutable std::int64_t m_lastHeard = 0;
+    mutable std::int64_t m_firstChangeable = 0;
     std::int64_t m_startLead = 0; // silence before the first sound when the server said nothing
     std::vector<std::int16_t> m_render;
-    // How far ahead of the listener the server has held the stream in its last reports.
-    std::array<std::uint64_t, 8> m_aheadUsec{};
+    // How far ahead of the listener the server has held the stream in its last reports: what
+    // its card held, and the time the report took to come back.
+    static constexpr size_t kReportsKept = 8;
+    std::array<std::uint64_t, kReportsKept> m_cardUsec{};
+    std::array<std::uint64_t, kReportsKept> m_transportUsec{};
     size_t m_aheadNext = 0;
     size_t m_aheadCount = 0;
     std::atomic<bool> m_failed{false};

@@ -50,6 +50,19 @@ std::int64_t matchingRun(const std::vector<std::int16_t>& recording, std::int64_
     return n;
 }
 
+// For a sound not heard whole: the most of it, from its first frame on, that the recording
+// holds in a row anywhere from `from` on (leading silence alone does not count).
+std::int64_t longestRun(const std::vector<std::int16_t>& recording, std::int64_t from, const Sound& sound) {
+    const std::int64_t loud = firstSound(sound.samples, 0);
+    std::int64_t best = 0;
+    for (std::int64_t at = std::max<std::int64_t>(0, from); at < std::int64_t(recording.size()); ++at) {
+        const std::int64_t n = matchingRun(recording, at, sound);
+        if (n > loud && n > best)
+            best = n;
+    }
+    return best;
+}
+
 } // namespace
 
 class TestPulse : public QObject {
@@ -148,7 +161,10 @@ private slots:
             const Sound& sound = *order[i];
             const std::int64_t at = findWhole(heard, sound.samples.data(), std::int64_t(sound.samples.size()),
                                               previousEnd < 0 ? 0 : previousEnd);
-            QVERIFY2(at >= 0, qPrintable(QStringLiteral("sound %1 is not heard whole").arg(i)));
+            QVERIFY2(at >= 0, qPrintable(QStringLiteral("sound %1 is not heard whole: at most its first %2 of %3 ms")
+                                             .arg(i)
+                                             .arg(longestRun(heard, previousEnd, sound) * 1000.0 / kServerRate)
+                                             .arg(sound.samples.size() * 1000.0 / kServerRate)));
             if (previousEnd >= 0) {
                 const double gapMs = (at - previousEnd) * 1000.0 / kServerRate;
                 const double limitMs = guess == QLatin1String("right") ? 0 : kAddedSilenceLimitMs;
