@@ -62,6 +62,18 @@ void ImageControl::mousePressEvent(QMouseEvent* event) {
     emit mousePressed(event->button(), event->position().toPoint());
 }
 
+void ImageControl::mouseDoubleClickEvent(QMouseEvent* event) {
+    // The second press of a double click comes as this notice alone (on a platform that sends
+    // a press before it, the press came already): it shows as pressed, but its release is no
+    // click.
+    event->accept();
+    const bool pressSeen = event->button() == Qt::LeftButton && m_leftDown;
+    if (event->button() == Qt::LeftButton)
+        m_leftDown = false;
+    if (!pressSeen)
+        emit mousePressed(event->button(), event->position().toPoint());
+}
+
 void ImageControl::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
     const Qt::MouseButton button = event->button();

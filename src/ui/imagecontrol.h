@@ -13,7 +13,8 @@ namespace zelan::ui {
 //
 // For one left click the signals come in this order: mousePressed on the press, then on the
 // release clicked (left button, released inside the control) and last mouseReleased. So a
-// click action runs after the press handler and before the release handler.
+// click action runs after the press handler and before the release handler. A double click is
+// one click: its second press and release come as mousePressed and mouseReleased only.
 class ImageControl : public QWidget {
     Q_OBJECT
 
@@ -43,6 +44,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     QImage m_picture;

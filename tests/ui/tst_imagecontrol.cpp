@@ -27,6 +27,7 @@ private slots:
     void mouseSignalsInOrder_data();
     void mouseSignalsInOrder();
     void clickHandlerMayDeleteTheControl();
+    void doubleClickIsOneClick();
 };
 
 void TestImageControl::takesThePictureSize_data() {
@@ -140,6 +141,26 @@ void TestImageControl::clickHandlerMayDeleteTheControl() {
     control->show();
     QTest::mouseClick(control, Qt::LeftButton, {}, QPoint(5, 5));
     QCOMPARE(destroyed.count(), 1);
+}
+
+// A double click (as the window system delivers it: press, release, press with its double-click
+// notice, release) acts once, as one click; its second press and release still reach the
+// press and release handlers, which show and take back the pressed picture.
+void TestImageControl::doubleClickIsOneClick() {
+    ImageControl control;
+    control.setPicture(filled(QSize(40, 30), Qt::gray));
+    QStringList seen;
+    connect(&control, &ImageControl::mousePressed, this, [&] { seen << QStringLiteral("press"); });
+    connect(&control, &ImageControl::clicked, this, [&] { seen << QStringLiteral("click"); });
+    connect(&control, &ImageControl::mouseReleased, this, [&] { seen << QStringLiteral("release"); });
+    control.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&control));
+    QTest::mouseDClick(control.windowHandle(), Qt::LeftButton, {}, QPoint(5, 5));
+    QCOMPARE(seen, (QStringList{"press", "click", "release", "press", "release"}));
+    // The next single click is a click again.
+    seen.clear();
+    QTest::mouseClick(control.windowHandle(), Qt::LeftButton, {}, QPoint(5, 5), 600);
+    QCOMPARE(seen, (QStringList{"press", "click", "release"}));
 }
 
 ZELAN_TEST_CLASS(TestImageControl)
