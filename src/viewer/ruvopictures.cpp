@@ -106,30 +106,32 @@ void Truvo_frm::createButtons() {
             caption->setPicture(QImage(
                 QStringLiteral(":/design/caption_%1_%2.png").arg(QString::fromLatin1(c.file), k == 0 ? "ara" : "rus")));
             caption->setAttribute(Qt::WA_TransparentForMouseEvents);
-            const QRect b = c.button->geometry();
-            const QSize s = caption->size();
-            QPoint at;
-            switch (c.beside) {
-            case Beside::Below:
-                at = {b.center().x() - s.width() / 2, b.bottom() + 1};
-                break;
-            case Beside::Left:
-                at = {b.left() - 4 - s.width(), b.center().y() - s.height() / 2};
-                break;
-            case Beside::Right:
-                at = {b.right() + 5, b.center().y() - s.height() / 2};
-                break;
-            }
-            at.setX(std::clamp(at.x(), 14, width() - 14 - s.width()));
-            caption->move(at);
             caption->hide();
             *(k == 0 ? c.arabic : c.russian) = caption;
             m_captions.push_back(caption);
             pair[k] = caption;
         }
         button->setCaption(
-            [this, pair] {
+            [this, pair, control = c.button, beside = c.beside] {
                 ImageControl* shown = languageCode == zelan::ui::kRussian ? pair[1] : pair[0];
+                // Placed when shown, beside the button as it stands now: its picture gives it
+                // its size only once loaded, and the Arabic layout moves some buttons.
+                const QRect b = control->geometry();
+                const QSize size = shown->size();
+                QPoint at;
+                switch (beside) {
+                case Beside::Below:
+                    at = {b.center().x() - size.width() / 2, b.bottom() + 1};
+                    break;
+                case Beside::Left:
+                    at = {b.left() - 4 - size.width(), b.center().y() - size.height() / 2};
+                    break;
+                case Beside::Right:
+                    at = {b.right() + 5, b.center().y() - size.height() / 2};
+                    break;
+                }
+                at.setX(std::clamp(at.x(), 14, std::max(14, width() - 14 - size.width())));
+                shown->move(at);
                 shown->raise();
                 shown->show();
             },

@@ -60,6 +60,14 @@ const char* const kCaptions[] = {
     "playTargama_ara_im", "playTargama_rus_im", "currentPage_ara_im", "currentPage_rus_im",
 };
 
+// The main window's image buttons.
+const char* const kButtonNames[] = {
+    "firstSora_bt_im", "prevSora_bt_im",  "stop_bt_im",      "playAya_bt_im", "pause_bt_im",
+    "nextSora_bt_im",  "lastSora_bt_im",  "zelanIndex_im",   "printTargama_im", "help_im",
+    "color_bt_im",     "nextHalf_im",     "prevHalf_im",     "close_bt",      "repeatAya_bt_im",
+    "playTargamaSoun_bt", "group_bt_im",  "currentPage_bt_im",
+};
+
 void enter(QWidget* control) {
     QEnterEvent event(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
     QCoreApplication::sendEvent(control, &event);
@@ -308,6 +316,20 @@ private slots:
             QTest::mouseRelease(control, Qt::RightButton, {}, QPoint(5, 5));
             QCOMPARE(control->picture(), buttonPicture(normal));
             QVERIFY(window.isVisible());
+
+            // Shown, the caption stands beside its button and covers no image button.
+            if (!arabicCaption.isEmpty()) {
+                leave(control);
+                enter(control);
+                auto* shown = child<ImageControl>(&window, qPrintable(code == zelan::ui::kArabic ? arabicCaption : russianCaption));
+                QVERIFY(shown->isVisibleTo(&window));
+                QVERIFY(window.rect().contains(shown->geometry()));
+                for (const auto& r : kButtonNames) {
+                    const auto* other = child<ImageControl>(&window, r);
+                    QVERIFY2(!other->isVisibleTo(&window) || !shown->geometry().intersects(other->geometry()),
+                             qPrintable(QStringLiteral("%1 covers %2").arg(shown->objectName(), QLatin1String(r))));
+                }
+            }
 
             leave(control);
             QCOMPARE(control->picture(), buttonPicture(normal));
