@@ -178,8 +178,12 @@ void Ttrans_options_frm::FormShow() {
         QWidget* control;
         int arabic, russian;
     };
+    // In the Russian interface, read from left to right, each aya box follows its own sura
+    // list: the first sura and its aya on the left, the last sura and its aya on the right.
+    // (The design's places paired the first aya box with the last sura's list, and a range
+    // asked for as 78:5 to 80:10 printed as 78:10 to 80:5.)
     const Place places[] = {
-        {startSora_cb, 453, 432}, {startAya_pn, 362, 290}, {endSora_cb, 113, 98}, {endAya_pn, 23, 626}};
+        {startSora_cb, 453, 98}, {startAya_pn, 362, 290}, {endSora_cb, 113, 432}, {endAya_pn, 23, 626}};
     if (languageCode != zelan::ui::kArabic && languageCode != zelan::ui::kRussian)
         return;
     for (const Place& place : places)

@@ -320,13 +320,14 @@ private slots:
         QCOMPARE(trans_dm_fm->Translations_tb->filter(), filter);
     }
 
-    // The lists and aya panels stand where the interface language puts them; another code
-    // keeps the design places (those of the Russian interface).
+    // The lists and aya panels stand where the interface language puts them, each aya panel
+    // beside its own sura list in the reading order of the language; another code keeps the
+    // design places.
     void layoutByLanguage_data() {
         QTest::addColumn<int>("code");
         QTest::addColumn<QList<int>>("lefts"); // startSora_cb, startAya_pn, endSora_cb, endAya_pn
         QTest::addRow("arabic") << 1101 << QList<int>{453, 362, 113, 23};
-        QTest::addRow("russian") << 1102 << QList<int>{432, 290, 98, 626};
+        QTest::addRow("russian") << 1102 << QList<int>{98, 290, 432, 626};
         QTest::addRow("other") << 0 << QList<int>{432, 290, 98, 626};
     }
     void layoutByLanguage() {

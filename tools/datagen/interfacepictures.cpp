@@ -344,9 +344,9 @@ QImage printLabels(UiLanguage language) {
                                                                     {362, 49, "الآية", ""},
                                                                     {113, 142, "إلى سورة", ""},
                                                                     {23, 49, "الآية", ""}}}
-                                            : std::array<Input, 4>{{{432, 142, "", "С суры"},
+                                            : std::array<Input, 4>{{{98, 142, "", "С суры"},
                                                                     {290, 49, "", "аят"},
-                                                                    {98, 142, "", "По суру"},
+                                                                    {432, 142, "", "По суру"},
                                                                     {626, 49, "", "аят"}}};
     for (const Input& in : inputs) {
         const qreal centre = in.left - 17 + in.width / 2.0;
