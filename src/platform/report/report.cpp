@@ -299,12 +299,23 @@ void Report::paintPage(QPainter& painter, int index, QSizeF dotsPerMm) const {
     painter.restore();
 }
 
-bool Report::print(QPagedPaintDevice& device, QString* error) const {
-    const QPageLayout layout(QPageSize(page.paper, QPageSize::Millimeter),
-                             page.paper.width() > page.paper.height() ? QPageLayout::Landscape
-                                                                      : QPageLayout::Portrait,
-                             QMarginsF(), QPageLayout::Millimeter);
-    device.setPageLayout(layout);
+bool Report::print(QPagedPaintDevice& device, const PrintSelection& selection, QString* error) const {
+    // A printer the user has set to this paper in either orientation keeps its own page size
+    // (a named size such as A4, not a custom one of the same measures).
+    const QSizeF current = device.pageLayout().fullRect(QPageLayout::Millimeter).size();
+    const bool samePaper = std::abs(current.width() - page.paper.width()) < 0.5 &&
+                           std::abs(current.height() - page.paper.height()) < 0.5;
+    if (!samePaper) {
+        const QPageLayout layout(QPageSize(page.paper, QPageSize::Millimeter),
+                                 page.paper.width() > page.paper.height() ? QPageLayout::Landscape
+                                                                          : QPageLayout::Portrait,
+                                 QMarginsF(), QPageLayout::Millimeter);
+        device.setPageLayout(layout);
+    }
+    const int count = int(m_pages.size());
+    const int first = std::clamp(selection.from > 0 ? selection.from : 1, 1, std::max(1, count)) - 1;
+    const int last = std::clamp(selection.to > 0 ? selection.to : count, 0, count) - 1;
+    const int copies = std::clamp(selection.copies, 1, 999);
     QPainter painter;
     if (!painter.begin(&device)) {
         if (error)
@@ -317,10 +328,14 @@ bool Report::print(QPagedPaintDevice& device, QString* error) const {
     painter.translate(-device.pageLayout().paintRectPixels(dpi).topLeft());
     const QSizeF dotsPerMm(device.logicalDpiX() / kMillimetresPerInch,
                            device.logicalDpiY() / kMillimetresPerInch);
-    for (size_t i = 0; i < m_pages.size(); ++i) {
-        if (i > 0)
-            device.newPage();
-        paintPage(painter, int(i), dotsPerMm);
+    bool firstPage = true;
+    for (int copy = 0; copy < copies; ++copy) {
+        for (int i = first; i <= last; ++i) {
+            if (!firstPage)
+                device.newPage();
+            firstPage = false;
+            paintPage(painter, i, dotsPerMm);
+        }
     }
     painter.end();
     return true;

@@ -180,9 +180,18 @@ public:
     // Draws prepared page `index` with `painter`, whose coordinates are device pixels from the
     // paper's top-left corner at `dotsPerMm` (x and y). An index out of range draws nothing.
     void paintPage(QPainter& painter, int index, QSizeF dotsPerMm) const;
-    // Draws every prepared page on `device`, a new device page per report page, with the
-    // report's paper size. Returns false and sets `error` when the device cannot be painted on.
-    bool print(QPagedPaintDevice& device, QString* error = nullptr) const;
+    // Which prepared pages a print draws: pages `from` to `to` (counted from 1; 0 for either
+    // end: from the first, to the last), each set `copies` times over.
+    struct PrintSelection {
+        int from = 0;
+        int to = 0;
+        int copies = 1;
+    };
+    // Draws the selected prepared pages on `device`, a new device page per report page, with
+    // the report's paper size (a device already set to that paper keeps its own page layout).
+    // Returns false and sets `error` when the device cannot be painted on.
+    bool print(QPagedPaintDevice& device, QString* error = nullptr) const { return print(device, {}, error); }
+    bool print(QPagedPaintDevice& device, const PrintSelection& selection, QString* error = nullptr) const;
     // Writes the prepared pages to a PDF file at `path` (replaced when present). Returns false
     // and sets `error`, naming the file, when it cannot be written.
     bool writePdf(const QString& path, QString* error = nullptr) const;

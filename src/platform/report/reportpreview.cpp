@@ -6,6 +6,8 @@
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 
+#include <cmath>
+
 namespace zelan::report {
 
 namespace {
@@ -39,6 +41,25 @@ private:
 
 } // namespace
 
+bool printOn(Report& report, QPrinter& printer) {
+    // The pages are laid out for the printer's paper: a page set-up of another size or
+    // orientation lays the report out again (its handlers run again).
+    const QSizeF paper = printer.pageLayout().fullRect(QPageLayout::Millimeter).size();
+    if (!paper.isEmpty() && (std::abs(paper.width() - report.page.paper.width()) >= 0.5 ||
+                             std::abs(paper.height() - report.page.paper.height()) >= 0.5)) {
+        report.page.paper = paper;
+        report.prepare();
+    }
+    Report::PrintSelection selection;
+    if (printer.printRange() == QPrinter::PageRange) {
+        selection.from = printer.fromPage();
+        selection.to = printer.toPage();
+    }
+    // Most print systems make the copies themselves; where one does not, each set is drawn.
+    selection.copies = printer.supportsMultipleCopies() ? 1 : printer.copyCount();
+    return report.print(printer, selection);
+}
+
 int preview(Report& report, const ModalRunner& runModal, QWidget* parent) {
     report.prepare();
     QPrinter printer(QPrinter::HighResolution);
@@ -49,7 +70,7 @@ int preview(Report& report, const ModalRunner& runModal, QWidget* parent) {
                                    : QPageLayout::Portrait);
     PreviewDialog dialog(&printer, parent, report.zoom());
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
-                     [&report](QPrinter* target) { report.print(*target); });
+                     [&report](QPrinter* target) { printOn(report, *target); });
     const int result = runModal ? runModal(&dialog) : dialog.exec();
     if (report.afterPreview)
         report.afterPreview();
