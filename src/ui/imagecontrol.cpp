@@ -62,6 +62,10 @@ void ImageControl::mousePressEvent(QMouseEvent* event) {
     emit mousePressed(event->button(), event->position().toPoint());
 }
 
+void ImageControl::click() {
+    runGuarded([this] { emit clicked(); });
+}
+
 void ImageControl::mouseDoubleClickEvent(QMouseEvent* event) {
     // The second press of a double click comes as this notice alone (on a platform that sends
     // a press before it, the press came already): it shows as pressed, but its release is no

@@ -35,6 +35,9 @@ public:
 
     QSize sizeHint() const override;
 
+    // Acts as a left click does (the click action runs guarded), for a key that stands for it.
+    void click();
+
 signals:
     void mousePressed(Qt::MouseButton button, QPoint position);
     void clicked();

@@ -51,6 +51,7 @@ Truvo_frm::Truvo_frm(QWidget* owner) : QDialog(owner) {
     });
     pageTurnInProgress = false;
     connectHandlers();
+    createKeys();
     guarded([this] { FormCreate(); });
 }
 

@@ -395,6 +395,9 @@ protected:
 
 private:
     void createButtons();
+    // Keys for the player, half and sura buttons (space, Escape, Page Up/Down, the arrows,
+    // Home, End).
+    void createKeys();
     void createDataComponents();
     void connectHandlers();
     void fillLists();

@@ -2,6 +2,7 @@
 #include "viewerfixture.h"
 
 #include "errormsg.h"
+#include "imagecontrol.h"
 #include "interfacelanguage.h"
 #include "messages.h"
 #include "picturelist.h"
@@ -118,6 +119,59 @@ private slots:
         (w.*kSoraButtons[size_t(button)])();
         checkPosition(sora, aya, page, half);
         QCOMPARE(w.sora_cb->currentIndex(), entryOf(sora));
+    }
+
+    // Each key does what its button's click does, in the interface's reading direction; keys
+    // typed into a number box stay the box's, and Escape leaves the window open.
+    void keysActAsTheirButtons_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QString>("button");
+        const int ar = zelan::ui::kArabic, ru = zelan::ui::kRussian;
+        QTest::addRow("Page Down") << int(Qt::Key_PageDown) << ar << "prevHalf_im";
+        QTest::addRow("Page Up") << int(Qt::Key_PageUp) << ru << "nextHalf_im";
+        QTest::addRow("left, Arabic") << int(Qt::Key_Left) << ar << "prevHalf_im";
+        QTest::addRow("right, Arabic") << int(Qt::Key_Right) << ar << "nextHalf_im";
+        QTest::addRow("left, Russian") << int(Qt::Key_Left) << ru << "nextHalf_im";
+        QTest::addRow("right, Russian") << int(Qt::Key_Right) << ru << "prevHalf_im";
+        QTest::addRow("Home") << int(Qt::Key_Home) << ar << "firstSora_bt_im";
+        QTest::addRow("End") << int(Qt::Key_End) << ru << "lastSora_bt_im";
+    }
+    void keysActAsTheirButtons() {
+        QFETCH(int, key);
+        QFETCH(int, language);
+        QFETCH(QString, button);
+        Truvo_frm& w = *m_window;
+        languageCode = language;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        const auto position = [&w] {
+            return QList<int>{w.currentSora, w.currentAya, w.currentPage, w.currentHalf};
+        };
+        const auto standAt80 = [&] {
+            w.sora_cbChange(entryOf(80));
+            w.setAya(5);
+        };
+        standAt80();
+        w.findChild<zelan::ui::ImageControl*>(button)->click();
+        const QList<int> clicked = position();
+        standAt80();
+        const QList<int> start = position();
+        QVERIFY(clicked != start);
+        w.setFocus();
+        QTest::keyClick(&w, Qt::Key(key));
+        QCOMPARE(position(), clicked);
+
+        // Typed into the aya box, the box's own keys move its caret, not the reading.
+        if (key != Qt::Key_PageDown && key != Qt::Key_PageUp) {
+            standAt80();
+            w.aya_ed->setFocus();
+            QTest::keyClick(w.aya_ed, Qt::Key(key));
+            QCOMPARE(position(), start);
+        }
+        QTest::keyClick(&w, Qt::Key_Escape);
+        QVERIFY(w.isVisible());
+        languageCode = zelan::ui::kArabic;
     }
 
     // The half buttons step from the half of the current aya; the first row of the new half
