@@ -360,21 +360,36 @@ void TSoraIndex_frm::showList(const QString& index, const QString& filter, bool 
 }
 
 void TSoraIndex_frm::zelanOrder_rbClick() {
+    m_place = 0;
     showList(QStringLiteral("SoraNum_idx"), zelan::data::filters::suraIndex(), false);
 }
 
 void TSoraIndex_frm::whereDescend_rbClick() {
+    m_place = 0;
     showList(QStringLiteral("DescendOrder_idx"), zelan::data::filters::suraIndex(), false);
 }
 
 void TSoraIndex_frm::whereDescend_ex_rbClick() { whereDescend_rbClick(); }
 
 void TSoraIndex_frm::makkaSora_rbClick() {
-    showList(QStringLiteral("SoraNum_idx"), zelan::data::filters::suraIndexByPlace(1), true);
+    showPlace(1);
 }
 
 void TSoraIndex_frm::madenahSora_rbClick() {
-    showList(QStringLiteral("SoraNum_idx"), zelan::data::filters::suraIndexByPlace(2), true);
+    showPlace(2);
+}
+
+void TSoraIndex_frm::showPlace(int place) {
+    // A second click on the chosen place brings the whole list back, so the user need not
+    // close the window to see every sura again.
+    if (place == m_place) {
+        m_place = 0;
+        zelanOrder_rb->setChecked(true);
+        zelanOrder_rbClick();
+        return;
+    }
+    m_place = place;
+    showList(QStringLiteral("SoraNum_idx"), zelan::data::filters::suraIndexByPlace(place), true);
 }
 
 void TSoraIndex_frm::prevSora_bt_imClick() {

@@ -101,6 +101,8 @@ public:
     void whereDescend_ex_rbClick();
     void makkaSora_rbClick();
     void madenahSora_rbClick();
+    // Restricts the list to the suras of one place, or (asked again) shows them all.
+    void showPlace(int place);
 
     void prevSora_bt_imClick();
     void nextSora_bt_imClick();
@@ -152,6 +154,7 @@ private:
     std::unique_ptr<pagingInfo> m_paging;
     std::vector<zelan::ui::ImageButton*> m_buttons;
     bool m_listShown = false;
+    int m_place = 0; // the place of revelation the list is restricted to (1, 2), or 0
 };
 
 // While the index is shown, the one instance; null otherwise.

@@ -181,6 +181,14 @@ private slots:
         QCOMPARE(index.paging()->pageCount, 1);
         QCOMPARE(allRows(index, m_library), expectedRows(madinan));
         QVERIFY(!index.makkaSora_rb->isChecked());
+        // A second click on the chosen place shows every sura again, the window still open.
+        index.nextSora_bt_imClick();
+        QTest::mouseClick(index.madenahSora_rb, Qt::LeftButton);
+        QCOMPARE(allRows(index, m_library), expectedRows(suras));
+        QVERIFY(!index.madenahSora_rb->isChecked() && !index.makkaSora_rb->isChecked());
+        QVERIFY(index.isVisible());
+        QTest::mouseClick(index.madenahSora_rb, Qt::LeftButton);
+        QCOMPARE(allRows(index, m_library), expectedRows(madinan));
 
         index.whereDescend_rbClick();
         std::vector<Sora> revelation = makkan;
