@@ -398,6 +398,8 @@ private:
     // Keys for the player, half and sura buttons (space, Escape, Page Up/Down, the arrows,
     // Home, End).
     void createKeys();
+    // The buttons' names for screen readers, from the picture library of the interface.
+    void nameButtons();
     void createDataComponents();
     void connectHandlers();
     void fillLists();

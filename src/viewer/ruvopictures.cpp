@@ -168,7 +168,25 @@ void Truvo_frm::hideHoverCaptions() {
         caption->hide();
 }
 
+void Truvo_frm::nameButtons() {
+    // Each button's name for screen readers, in the interface language: the words of its
+    // caption, from the picture library's strings 170-187. A library without them leaves
+    // the control's own name.
+    const std::pair<ImageControl*, int> names[] = {
+        {firstSora_bt_im, 170}, {prevSora_bt_im, 171},   {stop_bt_im, 172},         {playAya_bt_im, 173},
+        {pause_bt_im, 174},     {nextSora_bt_im, 175},   {lastSora_bt_im, 176},     {prevHalf_im, 177},
+        {nextHalf_im, 178},     {currentPage_bt_im, 179}, {repeatAya_bt_im, 180},   {playTargamaSoun_bt, 181},
+        {zelanIndex_im, 182},   {printTargama_im, 183},  {help_im, 184},            {close_bt, 185},
+        {group_bt_im, 186},     {color_bt_im, 187},
+    };
+    for (const auto& [control, id] : names) {
+        const auto name = pictureLibrary ? pictureLibrary->string(id) : std::nullopt;
+        control->setAccessibleName(name && !name->isEmpty() ? *name : control->objectName());
+    }
+}
+
 void Truvo_frm::loadMainPictures() {
+    nameButtons();
     using zelan::ui::loadPicture;
     loadPicture(pictureLibrary, partPich_im, 207);
     loadPicture(pictureLibrary, soraPich_im, 207);

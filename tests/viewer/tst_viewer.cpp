@@ -24,6 +24,7 @@
 #include <QRegion>
 #include <QScrollArea>
 #include <QSlider>
+#include <QSet>
 #include <QTest>
 #include <QTimer>
 
@@ -338,6 +339,30 @@ private slots:
                 QVERIFY2(!child<ImageControl>(&window, name)->isVisibleTo(&window), name);
             window.close();
         }
+    }
+
+    // Every image button of the main window has a name for screen readers in the interface
+    // language, the words of its caption.
+    void buttonsHaveNames_data() {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("play");
+        QTest::addRow("Arabic") << int(zelan::ui::kArabic) << QStringLiteral("تشغيل");
+        QTest::addRow("Russian") << int(zelan::ui::kRussian) << QStringLiteral("Слушать");
+    }
+    void buttonsHaveNames() {
+        QFETCH(int, code);
+        QFETCH(QString, play);
+        languageCode = code;
+        Truvo_frm window(nullptr);
+        QSet<QString> names;
+        for (const char* name : kButtonNames) {
+            const auto* control = child<ImageControl>(&window, name);
+            QVERIFY2(!control->accessibleName().isEmpty() && control->accessibleName() != control->objectName(), name);
+            names.insert(control->accessibleName());
+        }
+        QCOMPARE(names.size(), int(std::size(kButtonNames))); // no two alike
+        QCOMPARE(window.playAya_bt_im->accessibleName(), play);
+        languageCode = zelan::ui::kArabic;
     }
 
     // The page-number button keeps its designed picture and only shows its caption.

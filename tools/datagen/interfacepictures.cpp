@@ -613,6 +613,26 @@ QMap<int, QString> libraryStrings(UiLanguage language) {
         {153, ar ? QStringLiteral("السورة المختارة ليست في هذا الجزء من القرآن الكريم")
                  : QStringLiteral("Выбранная сура не входит в эту часть Корана")},
         {156, ar ? QStringLiteral("موافق") : QStringLiteral("ОК")},
+        // The names of the main window's image buttons (their hover captions' words), for
+        // screen readers and keyboard users: ids 170-187 in the order of the button table.
+        {170, ar ? QStringLiteral("السورة الأولى") : QStringLiteral("Первая сура")},
+        {171, ar ? QStringLiteral("السورة السابقة") : QStringLiteral("Предыдущая сура")},
+        {172, ar ? QStringLiteral("إيقاف") : QStringLiteral("Стоп")},
+        {173, ar ? QStringLiteral("تشغيل") : QStringLiteral("Слушать")},
+        {174, ar ? QStringLiteral("إيقاف مؤقت") : QStringLiteral("Пауза")},
+        {175, ar ? QStringLiteral("السورة التالية") : QStringLiteral("Следующая сура")},
+        {176, ar ? QStringLiteral("السورة الأخيرة") : QStringLiteral("Последняя сура")},
+        {177, ar ? QStringLiteral("النصف التالي") : QStringLiteral("Вперёд на полстраницы")},
+        {178, ar ? QStringLiteral("النصف السابق") : QStringLiteral("Назад на полстраницы")},
+        {179, ar ? QStringLiteral("رقم الصفحة") : QStringLiteral("Номер страницы")},
+        {180, ar ? QStringLiteral("تكرار المقطع") : QStringLiteral("Повтор отрывка")},
+        {181, ar ? QStringLiteral("صوت الترجمة") : QStringLiteral("Звук перевода")},
+        {182, ar ? QStringLiteral("فهرس السور") : QStringLiteral("Указатель сур")},
+        {183, ar ? QStringLiteral("طباعة الترجمة") : QStringLiteral("Печать перевода")},
+        {184, ar ? QStringLiteral("مساعدة") : QStringLiteral("Справка")},
+        {185, ar ? QStringLiteral("إغلاق") : QStringLiteral("Закрыть")},
+        {186, ar ? QStringLiteral("فريق العمل") : QStringLiteral("Авторы")},
+        {187, ar ? QStringLiteral("لون التظليل") : QStringLiteral("Цвет выделения")},
     };
 }
 
