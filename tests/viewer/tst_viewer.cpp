@@ -2,6 +2,7 @@
 #include "testmain.h"
 
 #include "audioplayer.h"
+#include "ayacount.h"
 #include "imagebutton.h"
 #include "imagecontrol.h"
 #include "interfacelanguage.h"
@@ -24,6 +25,7 @@
 #include <QRegion>
 #include <QScrollArea>
 #include <QSlider>
+#include <QFileInfo>
 #include <QSet>
 #include <QTest>
 #include <QTimer>
@@ -362,6 +364,69 @@ private slots:
         }
         QCOMPARE(names.size(), int(std::size(kButtonNames))); // no two alike
         QCOMPARE(window.playAya_bt_im->accessibleName(), play);
+        languageCode = zelan::ui::kArabic;
+    }
+
+    // Over the real data, every stop of a walk half by half from page 1 to page 24 and back,
+    // and every page number typed into the page box, stands on an aya that exists and lies on
+    // the half shown (aya 1 or more in sura 1, the opening formula or an aya elsewhere), with
+    // its translation picture, an aya box and a sura list that agree, and a recording to play.
+    void everyStopStandsOnAnAya() {
+        languageCode = zelan::ui::kRussian;
+        Truvo_frm window(nullptr);
+        window.show();
+        QStringList faults;
+        const auto check = [&](const QString& how) {
+            const int sora = window.currentSora, aya = window.currentAya;
+            const QString at = QStringLiteral("%1: page %2 half %3, %4:%5")
+                                   .arg(how)
+                                   .arg(window.currentPage)
+                                   .arg(window.getHalf())
+                                   .arg(sora)
+                                   .arg(aya);
+            if (aya < (sora == 1 ? 1 : 0) || aya > zelan::data::ayaCount(sora)) {
+                faults << at + QStringLiteral(": no such aya");
+                return;
+            }
+            window.ayaLines_qr->close();
+            window.ayaLines_qr->setParam(QStringLiteral("soranum"), sora);
+            window.ayaLines_qr->setParam(QStringLiteral("ayanum"), aya);
+            window.ayaLines_qr->setParam(QStringLiteral("halfNum"), window.getHalf());
+            window.ayaLines_qr->setParam(QStringLiteral("pageNum"), window.currentPage);
+            window.ayaLines_qr->open();
+            if (window.ayaLines_qr->isEmpty())
+                faults << at + QStringLiteral(": the aya has no line on the half shown");
+            if (window.Image2->picture().isNull())
+                faults << at + QStringLiteral(": no translation picture");
+            if (aya != 0 && (!window.aya_ed->isVisibleTo(&window) || window.aya_ed->text() != QString::number(aya)))
+                faults << at + QStringLiteral(": the aya box shows '%1'").arg(window.aya_ed->text());
+            if (window.sora_cb->currentIndex() != (sora == 1 ? 0 : sora - 77))
+                faults << at + QStringLiteral(": the sura list shows entry %1").arg(window.sora_cb->currentIndex());
+            const QString recording = window.ayaSoundFile(sora, aya);
+            if (!QFileInfo(recording).isFile())
+                faults << at + QStringLiteral(": no recording %1").arg(recording);
+        };
+        window.goToPage(1);
+        check(QStringLiteral("page 1"));
+        // Forward (the left half button) to the last half, then back.
+        for (int step = 0; step < 47; ++step) {
+            window.prevHalf_imClick();
+            check(QStringLiteral("forward %1").arg(step + 1));
+        }
+        QCOMPARE((QList<int>{window.currentPage, window.getHalf()}), (QList<int>{24, 2}));
+        for (int step = 0; step < 47; ++step) {
+            window.nextHalf_imClick();
+            check(QStringLiteral("back %1").arg(step + 1));
+        }
+        QCOMPARE((QList<int>{window.currentPage, window.getHalf()}), (QList<int>{1, 1}));
+        for (int page = 1; page <= 24; ++page) {
+            QTest::keyClick(window.pageNum_ed, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(window.pageNum_ed, QString::number(page));
+            QCOMPARE(window.currentPage, page);
+            check(QStringLiteral("typed %1").arg(page));
+        }
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
+        window.close();
         languageCode = zelan::ui::kArabic;
     }
 
