@@ -383,7 +383,6 @@ void TSoraIndex_frm::showPlace(int place) {
     // A second click on the chosen place brings the whole list back, so the user need not
     // close the window to see every sura again.
     if (place == m_place) {
-        m_place = 0;
         zelanOrder_rb->setChecked(true);
         zelanOrder_rbClick();
         return;

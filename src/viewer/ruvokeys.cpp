@@ -5,15 +5,11 @@
 
 #include "ruvo.h"
 
+#include "ayaplayer.h"
 #include "imagecontrol.h"
 #include "interfacelanguage.h"
 
 #include <QShortcut>
-
-namespace {
-// Play modes of the audio player.
-constexpr int kModePlaying = 2;
-} // namespace
 
 void Truvo_frm::createKeys() {
     using zelan::ui::ImageControl;
@@ -28,7 +24,7 @@ void Truvo_frm::createKeys() {
         connect(shortcut, &QShortcut::activated, this, std::move(action));
     };
     // Space plays, or pauses what plays.
-    key(Qt::Key_Space, [this, press] { press(playerMode() == kModePlaying ? pause_bt_im : playAya_bt_im); });
+    key(Qt::Key_Space, [this, press] { press(playerMode() == AyaPlayer::kPlaying ? pause_bt_im : playAya_bt_im); });
     key(Qt::Key_Escape, [this, press] { press(stop_bt_im); });
     // The half buttons of the design: the one on the left (prevHalf_im) steps forward, the
     // one on the right (nextHalf_im) back, as an Arabic book turns.

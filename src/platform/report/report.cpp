@@ -302,10 +302,7 @@ void Report::paintPage(QPainter& painter, int index, QSizeF dotsPerMm) const {
 bool Report::print(QPagedPaintDevice& device, const PrintSelection& selection, QString* error) const {
     // A printer the user has set to this paper in either orientation keeps its own page size
     // (a named size such as A4, not a custom one of the same measures).
-    const QSizeF current = device.pageLayout().fullRect(QPageLayout::Millimeter).size();
-    const bool samePaper = std::abs(current.width() - page.paper.width()) < 0.5 &&
-                           std::abs(current.height() - page.paper.height()) < 0.5;
-    if (!samePaper) {
+    if (!samePaper(device.pageLayout().fullRect(QPageLayout::Millimeter).size(), page.paper)) {
         const QPageLayout layout(QPageSize(page.paper, QPageSize::Millimeter),
                                  page.paper.width() > page.paper.height() ? QPageLayout::Landscape
                                                                           : QPageLayout::Portrait,

@@ -8,6 +8,7 @@
 #include <QRectF>
 #include <QSizeF>
 #include <QString>
+#include <cmath>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -180,6 +181,10 @@ public:
     // Draws prepared page `index` with `painter`, whose coordinates are device pixels from the
     // paper's top-left corner at `dotsPerMm` (x and y). An index out of range draws nothing.
     void paintPage(QPainter& painter, int index, QSizeF dotsPerMm) const;
+    // Whether two paper sizes (millimetres, width by height) are the same, to half a millimetre.
+    static bool samePaper(QSizeF a, QSizeF b) {
+        return std::abs(a.width() - b.width()) < 0.5 && std::abs(a.height() - b.height()) < 0.5;
+    }
     // Which prepared pages a print draws: pages `from` to `to` (counted from 1; 0 for either
     // end: from the first, to the last), each set `copies` times over.
     struct PrintSelection {

@@ -6,8 +6,6 @@
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 
-#include <cmath>
-
 namespace zelan::report {
 
 namespace {
@@ -45,8 +43,7 @@ bool printOn(Report& report, QPrinter& printer) {
     // The pages are laid out for the printer's paper: a page set-up of another size or
     // orientation lays the report out again (its handlers run again).
     const QSizeF paper = printer.pageLayout().fullRect(QPageLayout::Millimeter).size();
-    if (!paper.isEmpty() && (std::abs(paper.width() - report.page.paper.width()) >= 0.5 ||
-                             std::abs(paper.height() - report.page.paper.height()) >= 0.5)) {
+    if (!paper.isEmpty() && !Report::samePaper(paper, report.page.paper)) {
         report.page.paper = paper;
         report.prepare();
     }

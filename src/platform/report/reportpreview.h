@@ -17,8 +17,9 @@ using ModalRunner = std::function<int(QDialog* dialog)>;
 // report's zoom, from which the user can print them; `runModal` runs the preview window, so
 // that the caller decides how modal windows run and tests can look at the window instead.
 // The preview draws the prepared pages whenever it asks for them, on its own printer (the
-// report's paper, A4 by default, full page, high resolution), through printOn. Once the window has closed, runs the report's after-preview
-// handler. Returns what `runModal` returned. An exception from a report handler passes
+// report's paper, A4 by default, full page, high resolution), through printOn. Once the
+// window has closed, runs the report's after-preview handler. Returns what `runModal`
+// returned. An exception from a report handler passes
 // through before any window is made.
 int preview(Report& report, const ModalRunner& runModal, QWidget* parent = nullptr);
 
