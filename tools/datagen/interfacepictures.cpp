@@ -9,9 +9,10 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPainterPathStroker>
 #include <QtMath>
-
 #include <array>
+#include <vector>
 
 namespace zelan::datagen {
 
@@ -19,7 +20,9 @@ namespace {
 
 using namespace palette;
 
-bool isArabic(UiLanguage language) { return language == UiLanguage::Arabic; }
+bool isArabic(UiLanguage language) {
+    return language == UiLanguage::Arabic;
+}
 
 // Arabic-Indic digits for the Arabic pictures.
 QString number(UiLanguage language, int value) {
@@ -61,7 +64,8 @@ QFont fitted(const QString& family, const QString& text, const QSizeF& box, int 
             // The ink, not the line height, must fit: Amiri's line height makes room for
             // stacked marks that a caption does not carry.
             const QFontMetricsF metrics(font);
-            if (metrics.horizontalAdvance(text) <= box.width() && metrics.tightBoundingRect(text).height() <= box.height())
+            if (metrics.horizontalAdvance(text) <= box.width() &&
+                metrics.tightBoundingRect(text).height() <= box.height())
                 return font;
         }
     }
@@ -78,13 +82,133 @@ void text(QPainter& p, const QRectF& box, const QString& s, const QFont& font, c
 }
 
 // Fits and draws in one step.
-void caption(QPainter& p, const QRectF& box, const QString& s, const QString& family, int start, const QColor& colour,
-             Qt::Alignment align = Qt::AlignCenter, bool bold = false) {
+void caption(QPainter& p, const QRectF& box, const QString& s, const QString& family, int start,
+             const QColor& colour, Qt::Alignment align = Qt::AlignCenter, bool bold = false) {
     text(p, box, s, fitted(family, s, box.size(), start, 7, bold), colour, align);
 }
 
+// A name set on one or two lines in a box too small for it on one line at a readable size.
+struct Lines {
+    QFont font;
+    QStringList lines; // empty: nothing fits at the smallest size asked for
+    qreal pitch = 0;   // from one baseline to the next
+};
+
+// The words of `text` on `count` lines, broken at the spaces that make the longest line
+// shortest; no break comes before `keep` characters (a sura number stays with the first word).
+QStringList broken(const QString& text, int count, int keep, const QFontMetricsF& metrics) {
+    if (count == 1)
+        return {text};
+    QStringList best;
+    qreal bestWidth = 0;
+    for (qsizetype at = text.indexOf(QLatin1Char(' '), keep); at > 0;
+         at = text.indexOf(QLatin1Char(' '), at + 1)) {
+        const QStringList pair{text.left(at), text.mid(at + 1)};
+        const qreal width = qMax(metrics.horizontalAdvance(pair[0]), metrics.horizontalAdvance(pair[1]));
+        if (best.isEmpty() || width < bestWidth) {
+            best = pair;
+            bestWidth = width;
+        }
+    }
+    return best;
+}
+
+// Where a line of `width` starts in a box of `boxWidth` for `align` (left, right or centred).
+qreal lineStart(qreal width, qreal boxWidth, Qt::Alignment align) {
+    if (align & Qt::AlignRight)
+        return boxWidth - width;
+    if (align & Qt::AlignHCenter)
+        return (boxWidth - width) / 2;
+    return 0;
+}
+
+// The ink of each line, placed across the box as `align` puts it, on a baseline at 0.
+std::vector<QPainterPath> lineInk(const QFont& font, const QStringList& lines, qreal boxWidth,
+                                  Qt::Alignment align) {
+    const QFontMetricsF metrics(font);
+    std::vector<QPainterPath> ink;
+    for (const QString& line : lines) {
+        QPainterPath path;
+        path.addText(lineStart(metrics.horizontalAdvance(line), boxWidth, align), 0, font, line);
+        ink.push_back(path);
+    }
+    return ink;
+}
+
+// The baseline-to-baseline distance of lines set at `px`: no less than 0.9 of the size, so
+// they read as lines, and more where a descender of one line would come within a pixel of
+// the ink below it. Only ink that stands over other ink counts, so a tail at the end of the
+// first line does not push a short second line down.
+qreal linePitch(const std::vector<QPainterPath>& ink, int px) {
+    QPainterPathStroker stroker;
+    stroker.setWidth(2);
+    qreal pitch = 0.9 * px;
+    for (size_t k = 0; k + 1 < ink.size(); ++k) {
+        const QPainterPath grown = stroker.createStroke(ink[k]).united(ink[k]);
+        while (grown.intersects(ink[k + 1].translated(0, pitch)))
+            pitch += 0.25;
+    }
+    return pitch;
+}
+
+// The height of the ink from the first line's top to the last line's foot.
+qreal inkHeight(const std::vector<QPainterPath>& ink, qreal pitch) {
+    return qreal(ink.size() - 1) * pitch + ink.back().boundingRect().bottom() -
+           ink.front().boundingRect().top();
+}
+
+// The largest face from `start` down to `minimum` px at which `text` fits `box`: on one line
+// first, narrowed a little if need be, then on two lines, then narrowed further.
+Lines fittedLines(const QString& family, const QString& text, const QSizeF& box, int start, int minimum,
+                  bool bold, Qt::Alignment align, int keep = 0) {
+    struct Attempt {
+        int stretch, lines;
+    };
+    QFont font(family);
+    font.setBold(bold);
+    font.setHintingPreference(QFont::PreferNoHinting);
+    for (const Attempt attempt :
+         {Attempt{100, 1}, Attempt{88, 1}, Attempt{100, 2}, Attempt{88, 2}, Attempt{78, 1}, Attempt{78, 2}}) {
+        font.setStretch(attempt.stretch);
+        for (int px = start; px >= minimum; --px) {
+            font.setPixelSize(px);
+            const QFontMetricsF metrics(font);
+            const QStringList lines = broken(text, attempt.lines, keep, metrics);
+            if (lines.isEmpty())
+                break;
+            qreal widest = 0;
+            for (const QString& line : lines)
+                widest = qMax(widest, metrics.horizontalAdvance(line));
+            if (widest > box.width())
+                continue;
+            const std::vector<QPainterPath> ink = lineInk(font, lines, box.width(), align);
+            const qreal pitch = linePitch(ink, px);
+            if (inkHeight(ink, pitch) <= box.height())
+                return {font, lines, pitch};
+        }
+    }
+    return {font, {}, 0};
+}
+
+// Draws `set` with its ink centred in `box` from top to bottom.
+void drawLines(QPainter& p, const QRectF& box, const Lines& set, const QColor& colour, Qt::Alignment align) {
+    if (set.lines.size() == 1)
+        return text(p, box, set.lines.first(), set.font, colour, align | Qt::AlignVCenter);
+    const QFontMetricsF metrics(set.font);
+    const std::vector<QPainterPath> ink = lineInk(set.font, set.lines, box.width(), align);
+    qreal baseline =
+        box.top() + (box.height() - inkHeight(ink, set.pitch)) / 2 - ink.front().boundingRect().top();
+    for (const QString& line : set.lines) {
+        // A line box whose top lies one ascent above the baseline puts the baseline there.
+        text(p, QRectF(box.left(), baseline - metrics.ascent(), box.width(), metrics.height()), line,
+             set.font, colour, align | Qt::AlignTop);
+        baseline += set.pitch;
+    }
+}
+
 // An eight-pointed star: two squares turned by 45 degrees.
-void star(QPainter& p, const QPointF& centre, qreal radius, const QColor& fill, const QColor& line = QColor()) {
+void star(QPainter& p, const QPointF& centre, qreal radius, const QColor& fill,
+          const QColor& line = QColor()) {
     QPainterPath path;
     for (int square = 0; square < 2; ++square) {
         QPolygonF polygon;
@@ -108,7 +232,8 @@ void frame(QPainter& p, const QRectF& outer, qreal radius, const QColor& fill) {
     p.drawRoundedRect(outer.adjusted(1, 1, -1, -1), radius, radius);
     p.setPen(QPen(kGold, 1));
     p.setBrush(Qt::NoBrush);
-    p.drawRoundedRect(outer.adjusted(4.5, 4.5, -4.5, -4.5), qMax<qreal>(radius - 3, 1), qMax<qreal>(radius - 3, 1));
+    p.drawRoundedRect(outer.adjusted(4.5, 4.5, -4.5, -4.5), qMax<qreal>(radius - 3, 1),
+                      qMax<qreal>(radius - 3, 1));
 }
 
 // A green panel behind a group of controls, with small section labels.
@@ -132,12 +257,14 @@ struct Label {
     bool bold = false;
 };
 
-QImage panelWithLabels(UiLanguage language, int width, int height, const std::vector<Label>& labels, int px = 11) {
+QImage panelWithLabels(UiLanguage language, int width, int height, const std::vector<Label>& labels,
+                       int px = 11) {
     QImage image = panel(width, height);
     QPainter p(&image);
     prepare(p, language);
     for (const Label& l : labels)
-        caption(p, l.box, l.text, captionFamily(language), px, kLightText, l.align | Qt::AlignVCenter, l.bold);
+        caption(p, l.box, l.text, captionFamily(language), px, kLightText, l.align | Qt::AlignVCenter,
+                l.bold);
     return image;
 }
 
@@ -146,7 +273,9 @@ QRectF side(UiLanguage language, int width, qreal x, qreal y, qreal w, qreal h) 
     return isArabic(language) ? QRectF(width - x - w, y, w, h) : QRectF(x, y, w, h);
 }
 
-Qt::Alignment leading(UiLanguage language) { return isArabic(language) ? Qt::AlignRight : Qt::AlignLeft; }
+Qt::Alignment leading(UiLanguage language) {
+    return isArabic(language) ? Qt::AlignRight : Qt::AlignLeft;
+}
 
 // --- the start window -------------------------------------------------------------------------
 
@@ -168,14 +297,14 @@ QImage startWindow(UiLanguage language) {
     star(p, QPointF(w / 2.0, 215), 112, faint);
     star(p, QPointF(w / 2.0, 215), 100, kPage);
     const QString name = tr(language, "زيلان", "Zelan");
-    caption(p, QRectF(150, 130, w - 300, 150), name, headingFamily(language), isArabic(language) ? 110 : 84, kForest,
-            Qt::AlignCenter, true);
+    caption(p, QRectF(150, 130, w - 300, 150), name, headingFamily(language), isArabic(language) ? 110 : 84,
+            kForest, Qt::AlignCenter, true);
     caption(p, QRectF(120, 330, w - 240, 40),
-            tr(language, "قارئ الجزء الثلاثين ومرتّله", "чтение и чтец тридцатого джуза"), headingFamily(language), 30,
-            kDeepGreen);
+            tr(language, "قارئ الجزء الثلاثين ومرتّله", "чтение и чтец тридцатого джуза"),
+            headingFamily(language), 30, kDeepGreen);
     caption(p, QRectF(120, 375, w - 240, 28),
-            tr(language, "الفاتحة وسور النبإ إلى الناس", "сура «Аль-Фатиха» и суры 78–114"), captionFamily(language),
-            17, kText);
+            tr(language, "الفاتحة وسور النبإ إلى الناس", "сура «Аль-Фатиха» и суры 78–114"),
+            captionFamily(language), 17, kText);
     // A single rule separates the caption from the plain strip of the three buttons and the
     // close picture (y 490 and below).
     p.setPen(QPen(kGold, 1));
@@ -193,20 +322,48 @@ QImage heading(UiLanguage language, const QString& top, const QString& main) {
     prepare(p, language);
     frame(p, QRectF(0, 0, w, h), 6, kPage);
     if (top.isEmpty()) {
-        caption(p, QRectF(8, 5, w - 16, h - 10), main, headingFamily(language), isArabic(language) ? 22 : 15, kForest,
-                Qt::AlignCenter, true);
+        caption(p, QRectF(8, 5, w - 16, h - 10), main, headingFamily(language), isArabic(language) ? 22 : 15,
+                kForest, Qt::AlignCenter, true);
     } else {
         caption(p, QRectF(8, 5, w - 16, 12), top, captionFamily(language), 10, kDeepGreen);
-        caption(p, QRectF(8, 16, w - 16, 19), main, headingFamily(language), 14, kForest, Qt::AlignCenter, true);
+        caption(p, QRectF(8, 16, w - 16, 19), main, headingFamily(language), 14, kForest, Qt::AlignCenter,
+                true);
     }
     return image;
 }
 
+// The smallest size a Russian sura name is drawn at: that of the Arabic names beside it.
+constexpr int kReadableNamePx = 11;
+
 QImage suraHeading(UiLanguage language, const Sura& sura) {
     if (isArabic(language))
         return heading(language, {}, QStringLiteral("سورة ") + sura.arabicName);
-    return heading(language, QStringLiteral("Сура ") + QString::number(sura.number),
-                   QStringLiteral("«") + sura.russianName + QStringLiteral("»"));
+    const QString top = QStringLiteral("Сура ") + QString::number(sura.number);
+    const QString name = QStringLiteral("«") + sura.russianName + QStringLiteral("»");
+    // Under "Сура N" there is room for one line of the name; a name that needs two takes the
+    // whole frame, as the Arabic heading does.
+    const QRectF nameBox(8, 16, 105, 19);
+    const Lines oneLine = fittedLines(headingFamily(language), name, nameBox.size(), 14, kReadableNamePx,
+                                      true, Qt::AlignHCenter);
+    if (oneLine.lines.size() != 1 || oneLine.font.stretch() < 88) {
+        const QRectF frameBox(8, 6, 105, 28);
+        const Lines twoLines = fittedLines(headingFamily(language), name, frameBox.size(), 14,
+                                           kReadableNamePx, true, Qt::AlignHCenter);
+        if (twoLines.lines.size() == 2) {
+            QImage image = heading(language, {}, {});
+            QPainter p(&image);
+            prepare(p, language);
+            drawLines(p, frameBox, twoLines, kForest, Qt::AlignHCenter);
+            return image;
+        }
+    }
+    if (oneLine.lines.isEmpty())
+        return heading(language, top, name);
+    QImage image = heading(language, top, {});
+    QPainter p(&image);
+    prepare(p, language);
+    drawLines(p, nameBox, oneLine, kForest, Qt::AlignHCenter);
+    return image;
 }
 
 // --- list entries -----------------------------------------------------------------------------
@@ -233,8 +390,20 @@ QImage listEntry(UiLanguage language, int width, int height, const QString& main
 
 QImage suraName(UiLanguage language, const Sura& sura) {
     if (isArabic(language))
-        return listEntry(language, 114, 21, number(language, sura.number) + QStringLiteral("  ") + sura.arabicName, {});
-    return listEntry(language, 114, 21, QString::number(sura.number) + QStringLiteral(". ") + sura.russianName, {});
+        return listEntry(language, 114, 21,
+                         number(language, sura.number) + QStringLiteral("  ") + sura.arabicName, {});
+    const QString prefix = QString::number(sura.number) + QStringLiteral(". ");
+    const QString name = prefix + sura.russianName;
+    const QRectF box(4, 0, 106, 21);
+    const Lines set = fittedLines(headingFamily(language), name, box.size(), 13, kReadableNamePx, false,
+                                  leading(language), int(prefix.size()));
+    if (set.lines.isEmpty())
+        return listEntry(language, 114, 21, name, {});
+    QImage image = canvas(114, 21, kListGreen);
+    QPainter p(&image);
+    prepare(p, language);
+    drawLines(p, box, set, kLightText, leading(language));
+    return image;
 }
 
 // --- the sura index ---------------------------------------------------------------------------
@@ -261,8 +430,8 @@ QImage indexBackground(UiLanguage language) {
     QPainter p(&image);
     prepare(p, language);
     frame(p, QRectF(6, 6, w - 12, h - 12), 14, kPage);
-    caption(p, QRectF(200, 30, 400, 50), tr(language, "فهرس السور", "Оглавление сур"), headingFamily(language), 36,
-            kForest, Qt::AlignCenter, true);
+    caption(p, QRectF(200, 30, 400, 50), tr(language, "فهرس السور", "Оглавление сур"),
+            headingFamily(language), 36, kForest, Qt::AlignCenter, true);
     star(p, QPointF(w / 2.0, 92), 6, kPaleGold, kGold);
     p.setPen(QPen(kGold, 1));
     p.drawLine(QPointF(240, 92), QPointF(w / 2.0 - 12, 92));
@@ -282,14 +451,14 @@ QImage indexBackground(UiLanguage language) {
     p.setPen(QPen(kForest, 2));
     p.setBrush(Qt::NoBrush);
     p.drawRoundedRect(QRectF(left, top - 32, right - left, bottom - top + 38), 6, 6);
-    const QStringList headings = isArabic(language)
-                                     ? QStringList{QStringLiteral("السورة"), QStringLiteral("رقمها"),
-                                                   QStringLiteral("عدد آياتها"), QStringLiteral("مكان النزول")}
-                                     : QStringList{QStringLiteral("Сура"), QStringLiteral("Номер"),
-                                                   QStringLiteral("Аятов"), QStringLiteral("Место")};
+    const QStringList headings =
+        isArabic(language) ? QStringList{QStringLiteral("السورة"), QStringLiteral("رقمها"),
+                                         QStringLiteral("عدد آياتها"), QStringLiteral("مكان النزول")}
+                           : QStringList{QStringLiteral("Сура"), QStringLiteral("Номер"),
+                                         QStringLiteral("Аятов"), QStringLiteral("Место")};
     for (int c = 0; c < 4; ++c)
-        caption(p, QRectF(columns[c].left, top - 30, columns[c].width, 24), headings[c], captionFamily(language), 14,
-                kLightText, Qt::AlignCenter, true);
+        caption(p, QRectF(columns[c].left, top - 30, columns[c].width, 24), headings[c],
+                captionFamily(language), 14, kLightText, Qt::AlignCenter, true);
     // Thin rules between the columns, in the gaps.
     p.setPen(QPen(kPaleGold, 1));
     for (const int x : {301, 393, 486})
@@ -321,7 +490,8 @@ QImage placeCell(UiLanguage language, bool medinan) {
     QPainter p(&image);
     prepare(p, language);
     star(p, isArabic(language) ? QPointF(108, 11.5) : QPointF(12, 11.5), 5, kPaleGold);
-    caption(p, QRectF(22, 1, 76, 21), label, headingFamily(language), isArabic(language) ? 16 : 13, kLightText);
+    caption(p, QRectF(22, 1, 76, 21), label, headingFamily(language), isArabic(language) ? 16 : 13,
+            kLightText);
     return image;
 }
 
@@ -339,20 +509,20 @@ QImage printLabels(UiLanguage language) {
         const char* ar;
         const char* ru;
     };
-    const std::array<Input, 4> inputs = isArabic(language)
-                                            ? std::array<Input, 4>{{{453, 142, "من سورة", ""},
-                                                                    {362, 49, "الآية", ""},
-                                                                    {113, 142, "إلى سورة", ""},
-                                                                    {23, 49, "الآية", ""}}}
-                                            : std::array<Input, 4>{{{98, 142, "", "С суры"},
-                                                                    {290, 49, "", "аят"},
-                                                                    {432, 142, "", "По суру"},
-                                                                    {626, 49, "", "аят"}}};
+    const std::array<Input, 4> inputs = isArabic(language) ? std::array<Input, 4>{{{453, 142, "من سورة", ""},
+                                                                                   {362, 49, "الآية", ""},
+                                                                                   {113, 142, "إلى سورة", ""},
+                                                                                   {23, 49, "الآية", ""}}}
+                                                           : std::array<Input, 4>{{{98, 142, "", "С суры"},
+                                                                                   {290, 49, "", "аят"},
+                                                                                   {432, 142, "", "По суру"},
+                                                                                   {626, 49, "", "аят"}}};
     for (const Input& in : inputs) {
         const qreal centre = in.left - 17 + in.width / 2.0;
         const qreal width = qMax(in.width + 20, 70);
         const QRectF box(qBound<qreal>(0, centre - width / 2, w - width), 4, width, 22);
-        caption(p, box, tr(language, in.ar, in.ru), captionFamily(language), 15, kLightText, Qt::AlignCenter, true);
+        caption(p, box, tr(language, in.ar, in.ru), captionFamily(language), 15, kLightText, Qt::AlignCenter,
+                true);
         p.setPen(QPen(kPaleGold, 1));
         p.drawLine(QPointF(centre - in.width / 2.0 + 6, 30.5), QPointF(centre + in.width / 2.0 - 6, 30.5));
     }
@@ -363,19 +533,21 @@ QImage printTitle(UiLanguage language) {
     QImage image = canvas(180, 34, kOptionsGreen);
     QPainter p(&image);
     prepare(p, language);
-    caption(p, QRectF(4, 0, 172, 28), tr(language, "طباعة الترجمة", "Печать перевода"), headingFamily(language),
-            isArabic(language) ? 24 : 17, kLightText, Qt::AlignCenter, true);
+    caption(p, QRectF(4, 0, 172, 28), tr(language, "طباعة الترجمة", "Печать перевода"),
+            headingFamily(language), isArabic(language) ? 24 : 17, kLightText, Qt::AlignCenter, true);
     p.setPen(QPen(kPaleGold, 1));
     p.drawLine(QPointF(30, 30.5), QPointF(150, 30.5));
     return image;
 }
 
 // Report pictures are sized for 96 dots per inch: 3.78 px to the millimetre.
-QImage reportCaption(UiLanguage language, int width, int height, const QString& s, const QColor& ground, int px) {
+QImage reportCaption(UiLanguage language, int width, int height, const QString& s, const QColor& ground,
+                     int px) {
     QImage image = canvas(width, height, ground);
     QPainter p(&image);
     prepare(p, language);
-    caption(p, QRectF(6, 2, width - 12, height - 4), s, headingFamily(language), px, kForest, Qt::AlignCenter, true);
+    caption(p, QRectF(6, 2, width - 12, height - 4), s, headingFamily(language), px, kForest, Qt::AlignCenter,
+            true);
     return image;
 }
 
@@ -386,8 +558,8 @@ QImage reportLogo(UiLanguage language) {
     star(p, QPointF(125, 22), 16, kPaleGold, kGold);
     caption(p, QRectF(10, 38, 230, 46), tr(language, "زيلان", "Zelan"), headingFamily(language), 40, kForest,
             Qt::AlignCenter, true);
-    caption(p, QRectF(10, 84, 230, 22), tr(language, "الجزء الثلاثون", "тридцатый джуз"), captionFamily(language), 14,
-            kDeepGreen);
+    caption(p, QRectF(10, 84, 230, 22), tr(language, "الجزء الثلاثون", "тридцатый джуз"),
+            captionFamily(language), 14, kDeepGreen);
     return image;
 }
 
@@ -397,9 +569,8 @@ QImage reportTitle(UiLanguage language) {
     prepare(p, language);
     caption(p, QRectF(8, 10, 254, 44), tr(language, "ترجمة معاني الجزء الثلاثين", "Перевод смыслов"),
             headingFamily(language), 30, kForest, Qt::AlignCenter, true);
-    caption(p, QRectF(8, 56, 254, 28),
-            tr(language, "إلى اللغة الروسية", "тридцатого джуза на русский язык"), headingFamily(language), 20,
-            kDeepGreen);
+    caption(p, QRectF(8, 56, 254, 28), tr(language, "إلى اللغة الروسية", "тридцатого джуза на русский язык"),
+            headingFamily(language), 20, kDeepGreen);
     p.setPen(QPen(kGold, 1));
     p.drawLine(QPointF(40, 94.5), QPointF(230, 94.5));
     return image;
@@ -426,7 +597,8 @@ QImage credits(UiLanguage language) {
     const QString heading = headingFamily(language), body = captionFamily(language);
     const Qt::Alignment centre = Qt::AlignHCenter | Qt::AlignTop;
     int y = 18;
-    auto line = [&](const QString& s, const QString& family, int px, const QColor& colour, int height, bool bold) {
+    auto line = [&](const QString& s, const QString& family, int px, const QColor& colour, int height,
+                    bool bold) {
         caption(p, QRectF(14, y, w - 28, height), s, family, px, colour, centre, bold);
         y += height;
     };
@@ -452,31 +624,35 @@ QImage credits(UiLanguage language) {
     star(p, QPointF(w / 2.0, y + 16), 14, kPaleGold, kGold);
     y += 36;
     line(tr(language, "زيلان", "Zelan"), heading, 44, kForest, ar ? 78 : 60, true);
-    line(tr(language, "قارئ الجزء الثلاثين ومرتّله", "чтение и чтец тридцатого джуза"), body, 13, kDeepGreen, 22, false);
+    line(tr(language, "قارئ الجزء الثلاثين ومرتّله", "чтение и чтец тридцатого джуза"), body, 13, kDeepGreen,
+         22, false);
     rule();
     line(tr(language, "النص والترجمة", "Текст и перевод"), heading, 18, kForest, 28, true);
     paragraph(ar ? QStringLiteral("حزمة quran-json 3.1.2 من إعداد Risan Bagja Pradana، برخصة CC BY-SA 4.0")
                  : QStringLiteral("пакет quran-json 3.1.2, автор Risan Bagja Pradana, лицензия CC BY-SA 4.0"),
               13, kText);
-    paragraph(ar ? QStringLiteral("النص العثماني من موسوعة القرآن الكريم، وترجمة معاني القرآن إلى الروسية لإلمير "
-                                  "كولييف، عن موقع tanzil.net")
-                 : QStringLiteral("Текст по Усманскому списку из «The Noble Qur'an Encyclopedia» и перевод смыслов "
-                                  "Эльмира Кулиева, через tanzil.net"),
-              13, kText);
+    paragraph(
+        ar ? QStringLiteral("النص العثماني من موسوعة القرآن الكريم، وترجمة معاني القرآن إلى الروسية لإلمير "
+                            "كولييف، عن موقع tanzil.net")
+           : QStringLiteral("Текст по Усманскому списку из «The Noble Qur'an Encyclopedia» и перевод смыслов "
+                            "Эльмира Кулиева, через tanzil.net"),
+        13, kText);
     rule();
     line(tr(language, "الخطوط", "Шрифты"), heading, 18, kForest, 28, true);
     paragraph(ar ? QStringLiteral("خطوط Amiri برخصة الخطوط المفتوحة SIL Open Font License")
                  : QStringLiteral("шрифты Amiri, лицензия SIL Open Font License"),
               13, kText);
-    paragraph(ar ? QStringLiteral("خطوط DejaVu برخصتها الحرة") : QStringLiteral("шрифты DejaVu, свободная лицензия"), 13,
-              kText);
+    paragraph(ar ? QStringLiteral("خطوط DejaVu برخصتها الحرة")
+                 : QStringLiteral("шрифты DejaVu, свободная лицензия"),
+              13, kText);
     rule();
     line(tr(language, "التلاوة", "Чтение"), heading, 18, kForest, 28, true);
-    paragraph(ar ? QStringLiteral("التسجيلات أصوات اصطناعية من مركّب الكلام espeak-ng (رخصة GPL 3)، وليست تلاوة "
-                                  "قارئ من البشر")
-                 : QStringLiteral("записи — синтетические голоса синтезатора речи espeak-ng (лицензия GPL 3), а не "
-                                  "чтение живого чтеца"),
-              13, kText);
+    paragraph(
+        ar ? QStringLiteral("التسجيلات أصوات اصطناعية من مركّب الكلام espeak-ng (رخصة GPL 3)، وليست تلاوة "
+                            "قارئ من البشر")
+           : QStringLiteral("записи — синтетические голоса синтезатора речи espeak-ng (лицензия GPL 3), а не "
+                            "чтение живого чтеца"),
+        13, kText);
     rule();
     line(tr(language, "الصفحات", "Страницы"), heading, 18, kForest, 28, true);
     paragraph(ar ? QStringLiteral("الصفحات والصور كلها مرسومة بالبرنامج نفسه من هذه المصادر")
@@ -500,11 +676,11 @@ QImage errorPopup(UiLanguage language) {
     p.setPen(QPen(kForest, 2));
     p.setBrush(kPaleGold);
     p.drawEllipse(mark, 32, 32);
-    caption(p, QRectF(mark.x() - 30, mark.y() - 30, 60, 60), QStringLiteral("!"), captionFamily(language), 44, kForest,
-            Qt::AlignCenter, true);
+    caption(p, QRectF(mark.x() - 30, mark.y() - 30, 60, 60), QStringLiteral("!"), captionFamily(language), 44,
+            kForest, Qt::AlignCenter, true);
     const QRectF textBox = ar ? QRectF(30, 26, w - 150, 44) : QRectF(120, 26, w - 150, 44);
-    caption(p, textBox, tr(language, "العدد الذي كتبته غير صالح", "Это число не подходит"), headingFamily(language),
-            ar ? 34 : 26, kForest, leading(language) | Qt::AlignVCenter, true);
+    caption(p, textBox, tr(language, "العدد الذي كتبته غير صالح", "Это число не подходит"),
+            headingFamily(language), ar ? 34 : 26, kForest, leading(language) | Qt::AlignVCenter, true);
     const QRectF noteBox = ar ? QRectF(30, 76, w - 150, 44) : QRectF(120, 76, w - 150, 44);
     QFont note(captionFamily(language));
     note.setPixelSize(15);
@@ -520,7 +696,9 @@ QImage errorPopup(UiLanguage language) {
 
 std::vector<InterfacePicture> libraryPictures(UiLanguage language, const Portion& portion) {
     std::vector<InterfacePicture> pictures;
-    auto add = [&](int id, QImage image, bool bitmap = false) { pictures.push_back({id, std::move(image), bitmap}); };
+    auto add = [&](int id, QImage image, bool bitmap = false) {
+        pictures.push_back({id, std::move(image), bitmap});
+    };
     const bool ar = isArabic(language);
 
     add(174, startWindow(language));
@@ -532,11 +710,11 @@ std::vector<InterfacePicture> libraryPictures(UiLanguage language, const Portion
 
     // Panels, sized to their control groups; labels only where no control stands.
     add(323, panelWithLabels(language, 146, 80,
-                             {{QRectF(8, 6, 130, 18), tr(language, "شدة التظليل", "Порог выделения"), Qt::AlignCenter,
-                               true}}));
+                             {{QRectF(8, 6, 130, 18), tr(language, "شدة التظليل", "Порог выделения"),
+                               Qt::AlignCenter, true}}));
     add(324, panelWithLabels(language, 150, 80,
-                             {{side(language, 150, 8, 8, 90, 64), tr(language, "لون التظليل", "Цвет выделения"),
-                               Qt::AlignCenter, true}},
+                             {{side(language, 150, 8, 8, 90, 64),
+                               tr(language, "لون التظليل", "Цвет выделения"), Qt::AlignCenter, true}},
                              13));
     {
         // Recitation modes: the radio buttons stand at the right edge (Arabic) or the left
@@ -550,11 +728,12 @@ std::vector<InterfacePicture> libraryPictures(UiLanguage language, const Portion
         for (int k = 0; k < 4; ++k) {
             if (ar) {
                 const qreal left = k == 3 ? 50 : 8; // the range button stands at (13, 112)
-                labels.push_back({QRectF(left, arTop[k] - 2, 120 - left, 20), QString::fromUtf8(ar4[k]),
-                                  Qt::AlignRight});
+                labels.push_back(
+                    {QRectF(left, arTop[k] - 2, 120 - left, 20), QString::fromUtf8(ar4[k]), Qt::AlignRight});
             } else {
                 const qreal right = k == 3 ? 104 : 144; // the range button stands at (109, 94)
-                labels.push_back({QRectF(25, ruTop[k] - 2, right - 25, 20), QString::fromUtf8(ru4[k]), Qt::AlignLeft});
+                labels.push_back(
+                    {QRectF(25, ruTop[k] - 2, right - 25, 20), QString::fromUtf8(ru4[k]), Qt::AlignLeft});
             }
         }
         if (ar) {
@@ -572,15 +751,17 @@ std::vector<InterfacePicture> libraryPictures(UiLanguage language, const Portion
         }
         add(325, panelWithLabels(language, w, h, labels, 11));
     }
-    add(326, panelWithLabels(language, 150, 240,
-                             {{QRectF(8, 18, 134, 22), tr(language, "السورة", "Сура"), leading(language), true},
-                              {QRectF(8, 102, 134, 22), tr(language, "الآية", "Аят"), leading(language), true},
-                              {QRectF(8, 184, 134, 22), tr(language, "القارئ", "Чтец"), leading(language), true}},
-                             13));
+    add(326,
+        panelWithLabels(language, 150, 240,
+                        {{QRectF(8, 18, 134, 22), tr(language, "السورة", "Сура"), leading(language), true},
+                         {QRectF(8, 102, 134, 22), tr(language, "الآية", "Аят"), leading(language), true},
+                         {QRectF(8, 184, 134, 22), tr(language, "القارئ", "Чтец"), leading(language), true}},
+                        13));
 
     for (int voice = 1; voice <= 4; ++voice)
-        add(328 + voice, listEntry(language, 114, 21, tr(language, "صوت ", "Голос ") + number(language, voice),
-                                   tr(language, "اصطناعي", "синтез")));
+        add(328 + voice,
+            listEntry(language, 114, 21, tr(language, "صوت ", "Голос ") + number(language, voice),
+                      tr(language, "اصطناعي", "синтез")));
     add(333, suraName(language, portion.sura(1)));
     for (int sura = 78; sura <= 114; ++sura)
         add(332 + sura, suraName(language, portion.sura(sura)));

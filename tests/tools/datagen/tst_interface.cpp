@@ -1,14 +1,14 @@
 // The two interface picture libraries as the program reads them: every id of the program in
 // both files with its kind, the unused ids absent, button bitmaps whose bottom-left colour is
-// the ground around the glyph, the sizes the windows are laid out for, the string table, a
-// file the mingw tools accept, the same bytes on every build, and the failures reported.
+// the ground around the glyph, the sizes the windows are laid out for, Russian sura names
+// large enough to read, the string table, a file the mingw tools accept, the same bytes on
+// every build, and the failures reported.
 
 #include "interfacelibrary.h"
 #include "picturedecoding.h"
 #include "resourcelibrary.h"
-#include "testmain.h"
-
 #include "sourceportion.h"
+#include "testmain.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,7 +17,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
-
+#include <algorithm>
 #include <memory>
 #include <set>
 
@@ -62,6 +62,13 @@ bool uniform(const QImage& image) {
             if (image.pixel(x, y) != first)
                 return false;
     return true;
+}
+
+QString toString(const QList<int>& values) {
+    QStringList texts;
+    for (const int value : values)
+        texts << QString::number(value);
+    return texts.join(QLatin1Char(' '));
 }
 
 QByteArray fileBytes(const QString& path) {
@@ -149,7 +156,8 @@ private slots:
         QFETCH(QString, language);
         const auto lib = library(language);
         for (const int id : bitmapIds()) {
-            const QImage raw = QImage::fromData(*lib->rcData(id), "BMP").convertToFormat(QImage::Format_RGB32);
+            const QImage raw =
+                QImage::fromData(*lib->rcData(id), "BMP").convertToFormat(QImage::Format_RGB32);
             QVERIFY2(!raw.isNull(), qPrintable(QStringLiteral("bitmap %1 does not decode").arg(id)));
             const QRgb key = raw.pixel(0, raw.height() - 1);
             const int right = raw.width() - 1, bottom = raw.height() - 1;
@@ -164,8 +172,10 @@ private slots:
             for (int y = 0; y < shown.height(); ++y)
                 for (int x = 0; x < shown.width(); ++x)
                     opaque += qAlpha(shown.pixel(x, y)) == 255;
-            QVERIFY2(opaque > shown.width() * shown.height() / 10,
-                     qPrintable(QStringLiteral("bitmap %1 shows almost nothing (%2 opaque pixels)").arg(id).arg(opaque)));
+            QVERIFY2(
+                opaque > shown.width() * shown.height() / 10,
+                qPrintable(
+                    QStringLiteral("bitmap %1 shows almost nothing (%2 opaque pixels)").arg(id).arg(opaque)));
         }
     }
 
@@ -177,7 +187,8 @@ private slots:
         QTest::addColumn<bool>("atMost");
         for (const char* language : {"ara", "rus"}) {
             auto row = [&](int id, int w, int h, bool atMost = false) {
-                QTest::addRow("%s %d", language, id) << QString::fromLatin1(language) << id << w << h << atMost;
+                QTest::addRow("%s %d", language, id)
+                    << QString::fromLatin1(language) << id << w << h << atMost;
             };
             row(174, 795, 582);
             row(463, 800, 600);
@@ -198,7 +209,8 @@ private slots:
         QFETCH(int, height);
         QFETCH(bool, atMost);
         const QByteArray bytes = *library(language)->rcData(id);
-        const QImage image = id == 537 ? *zelan::ui::decodeButtonBitmap(bytes) : *zelan::ui::decodeJpeg(bytes);
+        const QImage image =
+            id == 537 ? *zelan::ui::decodeButtonBitmap(bytes) : *zelan::ui::decodeJpeg(bytes);
         if (atMost) {
             QVERIFY(image.width() <= width);
             QVERIFY(image.height() <= height);
@@ -207,6 +219,48 @@ private slots:
             if (height != 0)
                 QCOMPARE(image.height(), height);
         }
+    }
+
+    // The Russian sura names in the lists and the sura headings are drawn at a size that
+    // reads beside the Arabic ones, on two lines where one does not hold them. Digits and
+    // capitals set at 11 px stand 8 rows tall: the tallest line of a list entry, and the last
+    // line of a heading (the name, under "Сура N" or on two lines of its own), are no lower.
+    void russianSuraNamesReadable() {
+        // The heights of the runs of rows that hold ink, leaving out the one- and two-row
+        // slivers that a descender's foot leaves after the JPEG's smoothing.
+        auto lines = [](const QImage& image, const QRect& area, auto isInk) {
+            QList<int> heights;
+            int run = 0;
+            for (int y = area.top(); y <= area.bottom() + 1; ++y) {
+                bool ink = false;
+                for (int x = area.left(); y <= area.bottom() && x <= area.right() && !ink; ++x)
+                    ink = isInk(image.pixel(x, y));
+                if (ink) {
+                    ++run;
+                    continue;
+                }
+                if (run > 2)
+                    heights << run;
+                run = 0;
+            }
+            return heights;
+        };
+        QStringList small;
+        for (const Sura& sura : m_portion->suras) {
+            const int entryId = sura.number == 1 ? 333 : 332 + sura.number;
+            const int headingId = sura.number == 1 ? 207 : 206 + sura.number;
+            const QImage entry = *zelan::ui::decodeJpeg(*m_russian->rcData(entryId));
+            const QImage heading = *zelan::ui::decodeJpeg(*m_russian->rcData(headingId));
+            const QList<int> entryLines = lines(entry, entry.rect(), [](QRgb c) { return qGray(c) > 200; });
+            // Inside the heading's gold line, dark ink on the cream ground.
+            const QList<int> headingLines =
+                lines(heading, QRect(8, 6, 105, 29), [](QRgb c) { return qGray(c) < 150; });
+            if (entryLines.isEmpty() || *std::max_element(entryLines.begin(), entryLines.end()) < 8)
+                small << QStringLiteral("list entry %1 (lines %2)").arg(entryId).arg(toString(entryLines));
+            if (headingLines.isEmpty() || headingLines.last() < 8)
+                small << QStringLiteral("heading %1 (lines %2)").arg(headingId).arg(toString(headingLines));
+        }
+        QVERIFY2(small.isEmpty(), qPrintable(small.join(QStringLiteral("; "))));
     }
 
     void strings_data() {
@@ -241,9 +295,8 @@ private slots:
                 QFAIL("x86_64-w64-mingw32-objdump is missing (Debian package binutils-mingw-w64-x86-64)");
             QSKIP("x86_64-w64-mingw32-objdump is missing (Debian package binutils-mingw-w64-x86-64)");
         }
-        const QString path = interfaceLibraryPath(m_folder.path(), language == QLatin1String("ara")
-                                                                       ? UiLanguage::Arabic
-                                                                       : UiLanguage::Russian);
+        const QString path = interfaceLibraryPath(
+            m_folder.path(), language == QLatin1String("ara") ? UiLanguage::Arabic : UiLanguage::Russian);
         QProcess process;
         process.start(objdump, {QStringLiteral("-x"), path});
         QVERIFY(process.waitForFinished(30000));
@@ -269,7 +322,8 @@ private slots:
                 const auto b = ResourceLibrary::fromBytes(second, QStringLiteral("second"));
                 QVERIFY(a && b);
                 for (int id = 0; id <= 1000; ++id)
-                    QVERIFY2(a->rcData(id) == b->rcData(id), qPrintable(QStringLiteral("picture %1 differs").arg(id)));
+                    QVERIFY2(a->rcData(id) == b->rcData(id),
+                             qPrintable(QStringLiteral("picture %1 differs").arg(id)));
                 QFAIL("the libraries differ outside their pictures");
             }
         }
