@@ -49,7 +49,7 @@ fail() {
   rm -rf "$work/program" "$work/runtime"
   if [ -s "$log" ]; then
     echo "$tag: the program's output:" >&2
-    sed 's/^/  | /' "$log" >&2
+    grep -v "^qt.widgets.painting: " "$log" | sed 's/^/  | /' >&2
   fi
   echo "$tag: screenshots and output kept in $work" >&2
   # Called inside a command substitution, the failure has to end the script itself too.
