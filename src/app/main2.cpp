@@ -132,6 +132,11 @@ void Tmain_frm2::loadStartPictures() {
     zelan::ui::loadButtonPicture(startPictureLibrary, arabic_im, 327);
     zelan::ui::loadButtonPicture(startPictureLibrary, russian_im, 328);
     zelan::ui::loadButtonPicture(startPictureLibrary, swapLang_im, 466);
+    using zelan::ui::nameControl;
+    nameControl(startPictureLibrary, arabic_im, 188);
+    nameControl(startPictureLibrary, russian_im, 189);
+    nameControl(startPictureLibrary, swapLang_im, 190);
+    nameControl(startPictureLibrary, close_im, 185);
 }
 
 void Tmain_frm2::reloadStartLanguage() {

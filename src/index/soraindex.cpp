@@ -42,7 +42,8 @@ constexpr int kFilterLabels = 449;
 constexpr int kRevelationOrder = 450;
 constexpr int kMakkan = 447;
 constexpr int kMadinan = 448;
-constexpr int kFirstSoraName = 332; // + sura number
+constexpr int kFirstSoraName = 332;       // + sura number
+constexpr int kFirstSoraNameString = 600; // + sura number: the name's words, for screen readers
 
 // The portion: sura 1 and suras 78 to 114. A row of any other sura cannot be opened.
 bool inPortion(int sora) { return sora == 1 || (sora >= 78 && sora <= 114); }
@@ -167,6 +168,8 @@ void pagingInfo::showPage() {
                 break;
             }
             TSoraIndex_frm::setTag(place, sora);
+            // It chooses its row's sura, as the name does.
+            zelan::ui::nameControl(m_window.library(), place, kFirstSoraNameString + sora);
             place->show();
         }
         table.next();
@@ -284,6 +287,12 @@ void TSoraIndex_frm::loadIndexPictures() {
     zelan::ui::loadButtonPicture(m_library, cancelButton_im, 468);
     zelan::ui::loadButtonPicture(m_library, prevSora_bt_im, 517);
     zelan::ui::loadButtonPicture(m_library, nextSora_bt_im, 520);
+    using zelan::ui::nameControl;
+    nameControl(m_library, cancelButton_im, 193);
+    nameControl(m_library, prevSora_bt_im, 191);
+    nameControl(m_library, nextSora_bt_im, 192);
+    nameControl(m_library, makkaSora_rb, 194);
+    nameControl(m_library, madenahSora_rb, 195);
     // The filters stand on their label picture.
     makkaSora_rb->raise();
     madenahSora_rb->raise();
@@ -322,6 +331,7 @@ void TSoraIndex_frm::applyIndexLayout(int code) {
 
 void TSoraIndex_frm::loadSoraNamePicture(ImageControl* cell, int sora) {
     zelan::ui::loadPicture(m_library, cell, kFirstSoraName + sora);
+    zelan::ui::nameControl(m_library, cell, kFirstSoraNameString + sora);
 }
 
 QWidget* TSoraIndex_frm::cell(const QString& stem, int row) const {

@@ -171,6 +171,8 @@ void Ttrans_options_frm::loadOptionsPictures() {
     zelan::ui::loadPicture(pictureLibrary, printOptions_im, 454);
     zelan::ui::loadButtonPicture(pictureLibrary, okButton_im, 467);
     zelan::ui::loadButtonPicture(pictureLibrary, cancelButton_im, 468);
+    zelan::ui::nameControl(pictureLibrary, okButton_im, 156);
+    zelan::ui::nameControl(pictureLibrary, cancelButton_im, 193);
 }
 
 void Ttrans_options_frm::FormShow() {

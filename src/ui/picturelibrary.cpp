@@ -66,4 +66,9 @@ bool loadButtonPicture(const PictureLibrary& library, ImageControl* control, int
     return loadInto(library, control, id, decodeButtonBitmap);
 }
 
+void nameControl(const PictureLibrary& library, QWidget* control, int id) {
+    const auto name = library ? library->string(id) : std::nullopt;
+    control->setAccessibleName(name && !name->isEmpty() ? *name : control->objectName());
+}
+
 } // namespace zelan::ui

@@ -3,6 +3,7 @@
 #include "platform/reslib/resourcelibrary.h"
 
 #include <QString>
+#include <QWidget>
 #include <memory>
 
 namespace zelan::ui {
@@ -36,5 +37,9 @@ bool loadPicture(const PictureLibrary& library, ImageControl* control, int id);
 
 // The same for a button bitmap: a BMP picture whose bottom-left colour is transparent.
 bool loadButtonPicture(const PictureLibrary& library, ImageControl* control, int id);
+
+// Names `control` for screen readers with string `id` of `library`, the words its picture
+// shows; a library without that string leaves the control's object name as its name.
+void nameControl(const PictureLibrary& library, QWidget* control, int id);
 
 } // namespace zelan::ui

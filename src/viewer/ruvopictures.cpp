@@ -179,10 +179,8 @@ void Truvo_frm::nameButtons() {
         {zelanIndex_im, 182},   {printTargama_im, 183},  {help_im, 184},            {close_bt, 185},
         {group_bt_im, 186},     {color_bt_im, 187},
     };
-    for (const auto& [control, id] : names) {
-        const auto name = pictureLibrary ? pictureLibrary->string(id) : std::nullopt;
-        control->setAccessibleName(name && !name->isEmpty() ? *name : control->objectName());
-    }
+    for (const auto& [control, id] : names)
+        zelan::ui::nameControl(pictureLibrary, control, id);
 }
 
 void Truvo_frm::loadMainPictures() {

@@ -36,6 +36,7 @@ TerrorMsg_frm::TerrorMsg_frm(QWidget* owner, const zelan::ui::PictureLibrary& li
 
     // The message picture, and the window sized to it.
     zelan::ui::loadPicture(m_library, errorMsg_im, 538);
+    zelan::ui::nameControl(m_library, cancelButton_im, 193);
     if (!errorMsg_im->size().isEmpty())
         resize(errorMsg_im->size());
     zelan::ui::loadButtonPicture(m_library, cancelButton_im, 468);

@@ -76,6 +76,7 @@ Tgroup_frm::Tgroup_frm(QWidget* owner, const zelan::ui::PictureLibrary& library)
 
 void Tgroup_frm::FormCreate() {
     zelan::ui::loadButtonPicture(m_library, group_im, kCreditsPicture);
+    zelan::ui::nameControl(m_library, Image2, 185);
 }
 
 void Tgroup_frm::Timer1Timer() {

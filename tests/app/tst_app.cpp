@@ -1,5 +1,6 @@
 #include "testmain.h"
 
+#include "errormsg.h"
 #include "imagecontrol.h"
 #include "interfacelanguage.h"
 #include "interfacelocale.h"
@@ -7,6 +8,8 @@
 #include "messages.h"
 #include "ruvo.h"
 #include "transdm.h"
+#include "transoptions.h"
+#include "workgroup.h"
 
 #include "engineerror.h"
 
@@ -14,6 +17,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -279,6 +283,33 @@ private slots:
         QCOMPARE(m_runs.size(), size_t(1));
         QCOMPARE(m_runs[0].languageCode, ui::kArabic);
         QCOMPARE(window.arabic_im->picture(), first);
+    }
+
+    // The image buttons of the start window, the print options, the error popup and the
+    // credits have names for screen readers in the interface language (the start window's
+    // follow its language button).
+    void buttonsHaveNames() {
+        const ui::PictureLibrary before = pictureLibrary;
+        const auto restore = qScopeGuard([&] { pictureLibrary = before; });
+        Tmain_frm2 window(screenOf(1024, 768));
+        for (const int code : {ui::kArabic, ui::kRussian}) {
+            if (languageCode != code)
+                window.swapLang_imClick();
+            const ui::PictureLibrary library = ui::loadPictureLibrary(code);
+            pictureLibrary = library;
+            Ttrans_options_frm options(nullptr);
+            TerrorMsg_frm popup(nullptr, library);
+            Tgroup_frm credits(nullptr, library);
+            const std::pair<QWidget*, int> named[] = {
+                {window.arabic_im, 188},      {window.russian_im, 189},   {window.swapLang_im, 190},
+                {window.close_im, 185},       {options.okButton_im, 156}, {options.cancelButton_im, 193},
+                {popup.cancelButton_im, 193}, {credits.Image2, 185},
+            };
+            for (const auto& [control, id] : named) {
+                QVERIFY2(!library->string(id).value_or(QString()).isEmpty(), qPrintable(QString::number(id)));
+                QCOMPARE(control->accessibleName(), *library->string(id));
+            }
+        }
     }
 
     void escapeCentresTheWindow() {

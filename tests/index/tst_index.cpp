@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QRadioButton>
 #include <QScopeGuard>
+#include <QSet>
 #include <QTest>
 
 #include <memory>
@@ -330,6 +331,21 @@ private slots:
             for (int row = 1; row <= 8; ++row)
                 QCOMPARE(static_cast<ImageControl*>(index.cell(kStems[0], row))->picture(),
                          shown(real, 332 + TSoraIndex_frm::tagOf(index.cell(kStems[0], row))));
+            // Everything that acts has a name for screen readers in the interface language:
+            // the buttons and filters their words, a row's cells its sura's name.
+            QSet<QString> names;
+            for (QWidget* control : std::initializer_list<QWidget*>{index.cancelButton_im, index.prevSora_bt_im,
+                                                                   index.nextSora_bt_im, index.makkaSora_rb,
+                                                                   index.madenahSora_rb}) {
+                QVERIFY2(control->accessibleName() != control->objectName(), qPrintable(control->objectName()));
+                names.insert(control->accessibleName());
+            }
+            QCOMPARE(names.size(), 5);
+            const int sora = TSoraIndex_frm::tagOf(index.cell(kStems[0], 2));
+            for (const QString& stem : {kStems[0], kStems[3]})
+                QCOMPARE(index.cell(stem, 2)->accessibleName(), *real->string(600 + sora));
+            QVERIFY(real->string(600 + sora)->contains(code == zelan::ui::kRussian ? QStringLiteral("Сура")
+                                                                                  : QStringLiteral("سورة")));
         }
     }
 

@@ -44,10 +44,11 @@ bool portionComplete(const Portion& portion, QString* error) {
     return true;
 }
 
-QByteArray libraryBytes(UiLanguage language, const std::vector<InterfacePicture>& pictures, QString* error) {
+QByteArray libraryBytes(UiLanguage language, const Portion& portion, const std::vector<InterfacePicture>& pictures,
+                        QString* error) {
     reslib::ResourceLibraryContent content;
     content.language = language == UiLanguage::Arabic ? kArabicLangId : kRussianLangId;
-    content.strings = libraryStrings(language);
+    content.strings = libraryStrings(language, portion);
     for (const InterfacePicture& picture : pictures) {
         if (content.rcData.contains(picture.id)) {
             *error = QStringLiteral("the %1 interface library has two pictures with id %2")
@@ -93,7 +94,7 @@ QString interfaceLibraryPath(const QString& programFolder, UiLanguage language) 
 QByteArray interfaceLibraryBytes(UiLanguage language, const Portion& portion, QString* error) {
     if (!portionComplete(portion, error))
         return {};
-    return libraryBytes(language, allPictures(language, portion), error);
+    return libraryBytes(language, portion, allPictures(language, portion), error);
 }
 
 QImage interfaceContactSheet(const std::vector<InterfacePicture>& pictures, UiLanguage language) {
@@ -147,7 +148,7 @@ bool buildInterfaceLibraries(const Portion& portion, const QString& programFolde
         return false;
     for (const UiLanguage language : {UiLanguage::Arabic, UiLanguage::Russian}) {
         const std::vector<InterfacePicture> pictures = allPictures(language, portion);
-        const QByteArray library = libraryBytes(language, pictures, error);
+        const QByteArray library = libraryBytes(language, portion, pictures, error);
         if (library.isEmpty() || !writeFile(interfaceLibraryPath(programFolder, language), library, error))
             return false;
         if (contactSheetFolder.isEmpty())

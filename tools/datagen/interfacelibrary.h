@@ -21,8 +21,9 @@ namespace zelan::datagen {
 std::vector<InterfacePicture> libraryPictures(UiLanguage language, const Portion& portion);
 
 // The string table: 132 font face, 133 character set (decimal), 134 size in points
-// (decimal), 153 the location message, 156 its OK caption.
-QMap<int, QString> libraryStrings(UiLanguage language);
+// (decimal), 153 the location message, 156 its OK caption; the names of the image buttons
+// and controls for screen readers: 170-195, and 600 + the sura number for each sura's name.
+QMap<int, QString> libraryStrings(UiLanguage language, const Portion& portion);
 
 // The library file of `language` below the program folder: "Ara2/zelan_ara.dll" or
 // "rus2/zelan_rus.dll".

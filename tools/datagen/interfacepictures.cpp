@@ -11,6 +11,7 @@
 #include <QPainterPath>
 #include <QPainterPathStroker>
 #include <QtMath>
+
 #include <array>
 #include <vector>
 
@@ -20,9 +21,7 @@ namespace {
 
 using namespace palette;
 
-bool isArabic(UiLanguage language) {
-    return language == UiLanguage::Arabic;
-}
+bool isArabic(UiLanguage language) { return language == UiLanguage::Arabic; }
 
 // Arabic-Indic digits for the Arabic pictures.
 QString number(UiLanguage language, int value) {
@@ -64,8 +63,7 @@ QFont fitted(const QString& family, const QString& text, const QSizeF& box, int 
             // The ink, not the line height, must fit: Amiri's line height makes room for
             // stacked marks that a caption does not carry.
             const QFontMetricsF metrics(font);
-            if (metrics.horizontalAdvance(text) <= box.width() &&
-                metrics.tightBoundingRect(text).height() <= box.height())
+            if (metrics.horizontalAdvance(text) <= box.width() && metrics.tightBoundingRect(text).height() <= box.height())
                 return font;
         }
     }
@@ -82,8 +80,8 @@ void text(QPainter& p, const QRectF& box, const QString& s, const QFont& font, c
 }
 
 // Fits and draws in one step.
-void caption(QPainter& p, const QRectF& box, const QString& s, const QString& family, int start,
-             const QColor& colour, Qt::Alignment align = Qt::AlignCenter, bool bold = false) {
+void caption(QPainter& p, const QRectF& box, const QString& s, const QString& family, int start, const QColor& colour,
+             Qt::Alignment align = Qt::AlignCenter, bool bold = false) {
     text(p, box, s, fitted(family, s, box.size(), start, 7, bold), colour, align);
 }
 
@@ -207,8 +205,7 @@ void drawLines(QPainter& p, const QRectF& box, const Lines& set, const QColor& c
 }
 
 // An eight-pointed star: two squares turned by 45 degrees.
-void star(QPainter& p, const QPointF& centre, qreal radius, const QColor& fill,
-          const QColor& line = QColor()) {
+void star(QPainter& p, const QPointF& centre, qreal radius, const QColor& fill, const QColor& line = QColor()) {
     QPainterPath path;
     for (int square = 0; square < 2; ++square) {
         QPolygonF polygon;
@@ -232,8 +229,7 @@ void frame(QPainter& p, const QRectF& outer, qreal radius, const QColor& fill) {
     p.drawRoundedRect(outer.adjusted(1, 1, -1, -1), radius, radius);
     p.setPen(QPen(kGold, 1));
     p.setBrush(Qt::NoBrush);
-    p.drawRoundedRect(outer.adjusted(4.5, 4.5, -4.5, -4.5), qMax<qreal>(radius - 3, 1),
-                      qMax<qreal>(radius - 3, 1));
+    p.drawRoundedRect(outer.adjusted(4.5, 4.5, -4.5, -4.5), qMax<qreal>(radius - 3, 1), qMax<qreal>(radius - 3, 1));
 }
 
 // A green panel behind a group of controls, with small section labels.
@@ -257,14 +253,12 @@ struct Label {
     bool bold = false;
 };
 
-QImage panelWithLabels(UiLanguage language, int width, int height, const std::vector<Label>& labels,
-                       int px = 11) {
+QImage panelWithLabels(UiLanguage language, int width, int height, const std::vector<Label>& labels, int px = 11) {
     QImage image = panel(width, height);
     QPainter p(&image);
     prepare(p, language);
     for (const Label& l : labels)
-        caption(p, l.box, l.text, captionFamily(language), px, kLightText, l.align | Qt::AlignVCenter,
-                l.bold);
+        caption(p, l.box, l.text, captionFamily(language), px, kLightText, l.align | Qt::AlignVCenter, l.bold);
     return image;
 }
 
@@ -273,9 +267,7 @@ QRectF side(UiLanguage language, int width, qreal x, qreal y, qreal w, qreal h) 
     return isArabic(language) ? QRectF(width - x - w, y, w, h) : QRectF(x, y, w, h);
 }
 
-Qt::Alignment leading(UiLanguage language) {
-    return isArabic(language) ? Qt::AlignRight : Qt::AlignLeft;
-}
+Qt::Alignment leading(UiLanguage language) { return isArabic(language) ? Qt::AlignRight : Qt::AlignLeft; }
 
 // --- the start window -------------------------------------------------------------------------
 
@@ -297,14 +289,14 @@ QImage startWindow(UiLanguage language) {
     star(p, QPointF(w / 2.0, 215), 112, faint);
     star(p, QPointF(w / 2.0, 215), 100, kPage);
     const QString name = tr(language, "زيلان", "Zelan");
-    caption(p, QRectF(150, 130, w - 300, 150), name, headingFamily(language), isArabic(language) ? 110 : 84,
-            kForest, Qt::AlignCenter, true);
+    caption(p, QRectF(150, 130, w - 300, 150), name, headingFamily(language), isArabic(language) ? 110 : 84, kForest,
+            Qt::AlignCenter, true);
     caption(p, QRectF(120, 330, w - 240, 40),
-            tr(language, "قارئ الجزء الثلاثين ومرتّله", "чтение и чтец тридцатого джуза"),
-            headingFamily(language), 30, kDeepGreen);
+            tr(language, "قارئ الجزء الثلاثين ومرتّله", "чтение и чтец тридцатого джуза"), headingFamily(language), 30,
+            kDeepGreen);
     caption(p, QRectF(120, 375, w - 240, 28),
-            tr(language, "الفاتحة وسور النبإ إلى الناس", "сура «Аль-Фатиха» и суры 78–114"),
-            captionFamily(language), 17, kText);
+            tr(language, "الفاتحة وسور النبإ إلى الناس", "сура «Аль-Фатиха» и суры 78–114"), captionFamily(language),
+            17, kText);
     // A single rule separates the caption from the plain strip of the three buttons and the
     // close picture (y 490 and below).
     p.setPen(QPen(kGold, 1));
@@ -322,12 +314,11 @@ QImage heading(UiLanguage language, const QString& top, const QString& main) {
     prepare(p, language);
     frame(p, QRectF(0, 0, w, h), 6, kPage);
     if (top.isEmpty()) {
-        caption(p, QRectF(8, 5, w - 16, h - 10), main, headingFamily(language), isArabic(language) ? 22 : 15,
-                kForest, Qt::AlignCenter, true);
+        caption(p, QRectF(8, 5, w - 16, h - 10), main, headingFamily(language), isArabic(language) ? 22 : 15, kForest,
+                Qt::AlignCenter, true);
     } else {
         caption(p, QRectF(8, 5, w - 16, 12), top, captionFamily(language), 10, kDeepGreen);
-        caption(p, QRectF(8, 16, w - 16, 19), main, headingFamily(language), 14, kForest, Qt::AlignCenter,
-                true);
+        caption(p, QRectF(8, 16, w - 16, 19), main, headingFamily(language), 14, kForest, Qt::AlignCenter, true);
     }
     return image;
 }
@@ -343,12 +334,12 @@ QImage suraHeading(UiLanguage language, const Sura& sura) {
     // Under "Сура N" there is room for one line of the name; a name that needs two takes the
     // whole frame, as the Arabic heading does.
     const QRectF nameBox(8, 16, 105, 19);
-    const Lines oneLine = fittedLines(headingFamily(language), name, nameBox.size(), 14, kReadableNamePx,
-                                      true, Qt::AlignHCenter);
+    const Lines oneLine =
+        fittedLines(headingFamily(language), name, nameBox.size(), 14, kReadableNamePx, true, Qt::AlignHCenter);
     if (oneLine.lines.size() != 1 || oneLine.font.stretch() < 88) {
         const QRectF frameBox(8, 6, 105, 28);
-        const Lines twoLines = fittedLines(headingFamily(language), name, frameBox.size(), 14,
-                                           kReadableNamePx, true, Qt::AlignHCenter);
+        const Lines twoLines =
+            fittedLines(headingFamily(language), name, frameBox.size(), 14, kReadableNamePx, true, Qt::AlignHCenter);
         if (twoLines.lines.size() == 2) {
             QImage image = heading(language, {}, {});
             QPainter p(&image);
@@ -390,8 +381,7 @@ QImage listEntry(UiLanguage language, int width, int height, const QString& main
 
 QImage suraName(UiLanguage language, const Sura& sura) {
     if (isArabic(language))
-        return listEntry(language, 114, 21,
-                         number(language, sura.number) + QStringLiteral("  ") + sura.arabicName, {});
+        return listEntry(language, 114, 21, number(language, sura.number) + QStringLiteral("  ") + sura.arabicName, {});
     const QString prefix = QString::number(sura.number) + QStringLiteral(". ");
     const QString name = prefix + sura.russianName;
     const QRectF box(4, 0, 106, 21);
@@ -430,8 +420,8 @@ QImage indexBackground(UiLanguage language) {
     QPainter p(&image);
     prepare(p, language);
     frame(p, QRectF(6, 6, w - 12, h - 12), 14, kPage);
-    caption(p, QRectF(200, 30, 400, 50), tr(language, "فهرس السور", "Оглавление сур"),
-            headingFamily(language), 36, kForest, Qt::AlignCenter, true);
+    caption(p, QRectF(200, 30, 400, 50), tr(language, "فهرس السور", "Оглавление сур"), headingFamily(language), 36,
+            kForest, Qt::AlignCenter, true);
     star(p, QPointF(w / 2.0, 92), 6, kPaleGold, kGold);
     p.setPen(QPen(kGold, 1));
     p.drawLine(QPointF(240, 92), QPointF(w / 2.0 - 12, 92));
@@ -451,14 +441,14 @@ QImage indexBackground(UiLanguage language) {
     p.setPen(QPen(kForest, 2));
     p.setBrush(Qt::NoBrush);
     p.drawRoundedRect(QRectF(left, top - 32, right - left, bottom - top + 38), 6, 6);
-    const QStringList headings =
-        isArabic(language) ? QStringList{QStringLiteral("السورة"), QStringLiteral("رقمها"),
-                                         QStringLiteral("عدد آياتها"), QStringLiteral("مكان النزول")}
-                           : QStringList{QStringLiteral("Сура"), QStringLiteral("Номер"),
-                                         QStringLiteral("Аятов"), QStringLiteral("Место")};
+    const QStringList headings = isArabic(language)
+                                     ? QStringList{QStringLiteral("السورة"), QStringLiteral("رقمها"),
+                                                   QStringLiteral("عدد آياتها"), QStringLiteral("مكان النزول")}
+                                     : QStringList{QStringLiteral("Сура"), QStringLiteral("Номер"),
+                                                   QStringLiteral("Аятов"), QStringLiteral("Место")};
     for (int c = 0; c < 4; ++c)
-        caption(p, QRectF(columns[c].left, top - 30, columns[c].width, 24), headings[c],
-                captionFamily(language), 14, kLightText, Qt::AlignCenter, true);
+        caption(p, QRectF(columns[c].left, top - 30, columns[c].width, 24), headings[c], captionFamily(language), 14,
+                kLightText, Qt::AlignCenter, true);
     // Thin rules between the columns, in the gaps.
     p.setPen(QPen(kPaleGold, 1));
     for (const int x : {301, 393, 486})
@@ -490,8 +480,7 @@ QImage placeCell(UiLanguage language, bool medinan) {
     QPainter p(&image);
     prepare(p, language);
     star(p, isArabic(language) ? QPointF(108, 11.5) : QPointF(12, 11.5), 5, kPaleGold);
-    caption(p, QRectF(22, 1, 76, 21), label, headingFamily(language), isArabic(language) ? 16 : 13,
-            kLightText);
+    caption(p, QRectF(22, 1, 76, 21), label, headingFamily(language), isArabic(language) ? 16 : 13, kLightText);
     return image;
 }
 
@@ -509,20 +498,20 @@ QImage printLabels(UiLanguage language) {
         const char* ar;
         const char* ru;
     };
-    const std::array<Input, 4> inputs = isArabic(language) ? std::array<Input, 4>{{{453, 142, "من سورة", ""},
-                                                                                   {362, 49, "الآية", ""},
-                                                                                   {113, 142, "إلى سورة", ""},
-                                                                                   {23, 49, "الآية", ""}}}
-                                                           : std::array<Input, 4>{{{98, 142, "", "С суры"},
-                                                                                   {290, 49, "", "аят"},
-                                                                                   {432, 142, "", "По суру"},
-                                                                                   {626, 49, "", "аят"}}};
+    const std::array<Input, 4> inputs = isArabic(language)
+                                            ? std::array<Input, 4>{{{453, 142, "من سورة", ""},
+                                                                    {362, 49, "الآية", ""},
+                                                                    {113, 142, "إلى سورة", ""},
+                                                                    {23, 49, "الآية", ""}}}
+                                            : std::array<Input, 4>{{{98, 142, "", "С суры"},
+                                                                    {290, 49, "", "аят"},
+                                                                    {432, 142, "", "По суру"},
+                                                                    {626, 49, "", "аят"}}};
     for (const Input& in : inputs) {
         const qreal centre = in.left - 17 + in.width / 2.0;
         const qreal width = qMax(in.width + 20, 70);
         const QRectF box(qBound<qreal>(0, centre - width / 2, w - width), 4, width, 22);
-        caption(p, box, tr(language, in.ar, in.ru), captionFamily(language), 15, kLightText, Qt::AlignCenter,
-                true);
+        caption(p, box, tr(language, in.ar, in.ru), captionFamily(language), 15, kLightText, Qt::AlignCenter, true);
         p.setPen(QPen(kPaleGold, 1));
         p.drawLine(QPointF(centre - in.width / 2.0 + 6, 30.5), QPointF(centre + in.width / 2.0 - 6, 30.5));
     }
@@ -533,21 +522,19 @@ QImage printTitle(UiLanguage language) {
     QImage image = canvas(180, 34, kOptionsGreen);
     QPainter p(&image);
     prepare(p, language);
-    caption(p, QRectF(4, 0, 172, 28), tr(language, "طباعة الترجمة", "Печать перевода"),
-            headingFamily(language), isArabic(language) ? 24 : 17, kLightText, Qt::AlignCenter, true);
+    caption(p, QRectF(4, 0, 172, 28), tr(language, "طباعة الترجمة", "Печать перевода"), headingFamily(language),
+            isArabic(language) ? 24 : 17, kLightText, Qt::AlignCenter, true);
     p.setPen(QPen(kPaleGold, 1));
     p.drawLine(QPointF(30, 30.5), QPointF(150, 30.5));
     return image;
 }
 
 // Report pictures are sized for 96 dots per inch: 3.78 px to the millimetre.
-QImage reportCaption(UiLanguage language, int width, int height, const QString& s, const QColor& ground,
-                     int px) {
+QImage reportCaption(UiLanguage language, int width, int height, const QString& s, const QColor& ground, int px) {
     QImage image = canvas(width, height, ground);
     QPainter p(&image);
     prepare(p, language);
-    caption(p, QRectF(6, 2, width - 12, height - 4), s, headingFamily(language), px, kForest, Qt::AlignCenter,
-            true);
+    caption(p, QRectF(6, 2, width - 12, height - 4), s, headingFamily(language), px, kForest, Qt::AlignCenter, true);
     return image;
 }
 
@@ -558,8 +545,8 @@ QImage reportLogo(UiLanguage language) {
     star(p, QPointF(125, 22), 16, kPaleGold, kGold);
     caption(p, QRectF(10, 38, 230, 46), tr(language, "زيلان", "Zelan"), headingFamily(language), 40, kForest,
             Qt::AlignCenter, true);
-    caption(p, QRectF(10, 84, 230, 22), tr(language, "الجزء الثلاثون", "тридцатый джуз"),
-            captionFamily(language), 14, kDeepGreen);
+    caption(p, QRectF(10, 84, 230, 22), tr(language, "الجزء الثلاثون", "тридцатый джуз"), captionFamily(language), 14,
+            kDeepGreen);
     return image;
 }
 
@@ -569,8 +556,9 @@ QImage reportTitle(UiLanguage language) {
     prepare(p, language);
     caption(p, QRectF(8, 10, 254, 44), tr(language, "ترجمة معاني الجزء الثلاثين", "Перевод смыслов"),
             headingFamily(language), 30, kForest, Qt::AlignCenter, true);
-    caption(p, QRectF(8, 56, 254, 28), tr(language, "إلى اللغة الروسية", "тридцатого джуза на русский язык"),
-            headingFamily(language), 20, kDeepGreen);
+    caption(p, QRectF(8, 56, 254, 28),
+            tr(language, "إلى اللغة الروسية", "тридцатого джуза на русский язык"), headingFamily(language), 20,
+            kDeepGreen);
     p.setPen(QPen(kGold, 1));
     p.drawLine(QPointF(40, 94.5), QPointF(230, 94.5));
     return image;
@@ -597,8 +585,7 @@ QImage credits(UiLanguage language) {
     const QString heading = headingFamily(language), body = captionFamily(language);
     const Qt::Alignment centre = Qt::AlignHCenter | Qt::AlignTop;
     int y = 18;
-    auto line = [&](const QString& s, const QString& family, int px, const QColor& colour, int height,
-                    bool bold) {
+    auto line = [&](const QString& s, const QString& family, int px, const QColor& colour, int height, bool bold) {
         caption(p, QRectF(14, y, w - 28, height), s, family, px, colour, centre, bold);
         y += height;
     };
@@ -624,35 +611,31 @@ QImage credits(UiLanguage language) {
     star(p, QPointF(w / 2.0, y + 16), 14, kPaleGold, kGold);
     y += 36;
     line(tr(language, "زيلان", "Zelan"), heading, 44, kForest, ar ? 78 : 60, true);
-    line(tr(language, "قارئ الجزء الثلاثين ومرتّله", "чтение и чтец тридцатого джуза"), body, 13, kDeepGreen,
-         22, false);
+    line(tr(language, "قارئ الجزء الثلاثين ومرتّله", "чтение и чтец тридцатого джуза"), body, 13, kDeepGreen, 22, false);
     rule();
     line(tr(language, "النص والترجمة", "Текст и перевод"), heading, 18, kForest, 28, true);
     paragraph(ar ? QStringLiteral("حزمة quran-json 3.1.2 من إعداد Risan Bagja Pradana، برخصة CC BY-SA 4.0")
                  : QStringLiteral("пакет quran-json 3.1.2, автор Risan Bagja Pradana, лицензия CC BY-SA 4.0"),
               13, kText);
-    paragraph(
-        ar ? QStringLiteral("النص العثماني من موسوعة القرآن الكريم، وترجمة معاني القرآن إلى الروسية لإلمير "
-                            "كولييف، عن موقع tanzil.net")
-           : QStringLiteral("Текст по Усманскому списку из «The Noble Qur'an Encyclopedia» и перевод смыслов "
-                            "Эльмира Кулиева, через tanzil.net"),
-        13, kText);
+    paragraph(ar ? QStringLiteral("النص العثماني من موسوعة القرآن الكريم، وترجمة معاني القرآن إلى الروسية لإلمير "
+                                  "كولييف، عن موقع tanzil.net")
+                 : QStringLiteral("Текст по Усманскому списку из «The Noble Qur'an Encyclopedia» и перевод смыслов "
+                                  "Эльмира Кулиева, через tanzil.net"),
+              13, kText);
     rule();
     line(tr(language, "الخطوط", "Шрифты"), heading, 18, kForest, 28, true);
     paragraph(ar ? QStringLiteral("خطوط Amiri برخصة الخطوط المفتوحة SIL Open Font License")
                  : QStringLiteral("шрифты Amiri, лицензия SIL Open Font License"),
               13, kText);
-    paragraph(ar ? QStringLiteral("خطوط DejaVu برخصتها الحرة")
-                 : QStringLiteral("шрифты DejaVu, свободная лицензия"),
-              13, kText);
+    paragraph(ar ? QStringLiteral("خطوط DejaVu برخصتها الحرة") : QStringLiteral("шрифты DejaVu, свободная лицензия"), 13,
+              kText);
     rule();
     line(tr(language, "التلاوة", "Чтение"), heading, 18, kForest, 28, true);
-    paragraph(
-        ar ? QStringLiteral("التسجيلات أصوات اصطناعية من مركّب الكلام espeak-ng (رخصة GPL 3)، وليست تلاوة "
-                            "قارئ من البشر")
-           : QStringLiteral("записи — синтетические голоса синтезатора речи espeak-ng (лицензия GPL 3), а не "
-                            "чтение живого чтеца"),
-        13, kText);
+    paragraph(ar ? QStringLiteral("التسجيلات أصوات اصطناعية من مركّب الكلام espeak-ng (رخصة GPL 3)، وليست تلاوة "
+                                  "قارئ من البشر")
+                 : QStringLiteral("записи — синтетические голоса синтезатора речи espeak-ng (лицензия GPL 3), а не "
+                                  "чтение живого чтеца"),
+              13, kText);
     rule();
     line(tr(language, "الصفحات", "Страницы"), heading, 18, kForest, 28, true);
     paragraph(ar ? QStringLiteral("الصفحات والصور كلها مرسومة بالبرنامج نفسه من هذه المصادر")
@@ -676,11 +659,11 @@ QImage errorPopup(UiLanguage language) {
     p.setPen(QPen(kForest, 2));
     p.setBrush(kPaleGold);
     p.drawEllipse(mark, 32, 32);
-    caption(p, QRectF(mark.x() - 30, mark.y() - 30, 60, 60), QStringLiteral("!"), captionFamily(language), 44,
-            kForest, Qt::AlignCenter, true);
+    caption(p, QRectF(mark.x() - 30, mark.y() - 30, 60, 60), QStringLiteral("!"), captionFamily(language), 44, kForest,
+            Qt::AlignCenter, true);
     const QRectF textBox = ar ? QRectF(30, 26, w - 150, 44) : QRectF(120, 26, w - 150, 44);
-    caption(p, textBox, tr(language, "العدد الذي كتبته غير صالح", "Это число не подходит"),
-            headingFamily(language), ar ? 34 : 26, kForest, leading(language) | Qt::AlignVCenter, true);
+    caption(p, textBox, tr(language, "العدد الذي كتبته غير صالح", "Это число не подходит"), headingFamily(language),
+            ar ? 34 : 26, kForest, leading(language) | Qt::AlignVCenter, true);
     const QRectF noteBox = ar ? QRectF(30, 76, w - 150, 44) : QRectF(120, 76, w - 150, 44);
     QFont note(captionFamily(language));
     note.setPixelSize(15);
@@ -696,9 +679,7 @@ QImage errorPopup(UiLanguage language) {
 
 std::vector<InterfacePicture> libraryPictures(UiLanguage language, const Portion& portion) {
     std::vector<InterfacePicture> pictures;
-    auto add = [&](int id, QImage image, bool bitmap = false) {
-        pictures.push_back({id, std::move(image), bitmap});
-    };
+    auto add = [&](int id, QImage image, bool bitmap = false) { pictures.push_back({id, std::move(image), bitmap}); };
     const bool ar = isArabic(language);
 
     add(174, startWindow(language));
@@ -710,11 +691,11 @@ std::vector<InterfacePicture> libraryPictures(UiLanguage language, const Portion
 
     // Panels, sized to their control groups; labels only where no control stands.
     add(323, panelWithLabels(language, 146, 80,
-                             {{QRectF(8, 6, 130, 18), tr(language, "شدة التظليل", "Порог выделения"),
-                               Qt::AlignCenter, true}}));
+                             {{QRectF(8, 6, 130, 18), tr(language, "شدة التظليل", "Порог выделения"), Qt::AlignCenter,
+                               true}}));
     add(324, panelWithLabels(language, 150, 80,
-                             {{side(language, 150, 8, 8, 90, 64),
-                               tr(language, "لون التظليل", "Цвет выделения"), Qt::AlignCenter, true}},
+                             {{side(language, 150, 8, 8, 90, 64), tr(language, "لون التظليل", "Цвет выделения"),
+                               Qt::AlignCenter, true}},
                              13));
     {
         // Recitation modes: the radio buttons stand at the right edge (Arabic) or the left
@@ -728,12 +709,11 @@ std::vector<InterfacePicture> libraryPictures(UiLanguage language, const Portion
         for (int k = 0; k < 4; ++k) {
             if (ar) {
                 const qreal left = k == 3 ? 50 : 8; // the range button stands at (13, 112)
-                labels.push_back(
-                    {QRectF(left, arTop[k] - 2, 120 - left, 20), QString::fromUtf8(ar4[k]), Qt::AlignRight});
+                labels.push_back({QRectF(left, arTop[k] - 2, 120 - left, 20), QString::fromUtf8(ar4[k]),
+                                  Qt::AlignRight});
             } else {
                 const qreal right = k == 3 ? 104 : 144; // the range button stands at (109, 94)
-                labels.push_back(
-                    {QRectF(25, ruTop[k] - 2, right - 25, 20), QString::fromUtf8(ru4[k]), Qt::AlignLeft});
+                labels.push_back({QRectF(25, ruTop[k] - 2, right - 25, 20), QString::fromUtf8(ru4[k]), Qt::AlignLeft});
             }
         }
         if (ar) {
@@ -751,17 +731,15 @@ std::vector<InterfacePicture> libraryPictures(UiLanguage language, const Portion
         }
         add(325, panelWithLabels(language, w, h, labels, 11));
     }
-    add(326,
-        panelWithLabels(language, 150, 240,
-                        {{QRectF(8, 18, 134, 22), tr(language, "السورة", "Сура"), leading(language), true},
-                         {QRectF(8, 102, 134, 22), tr(language, "الآية", "Аят"), leading(language), true},
-                         {QRectF(8, 184, 134, 22), tr(language, "القارئ", "Чтец"), leading(language), true}},
-                        13));
+    add(326, panelWithLabels(language, 150, 240,
+                             {{QRectF(8, 18, 134, 22), tr(language, "السورة", "Сура"), leading(language), true},
+                              {QRectF(8, 102, 134, 22), tr(language, "الآية", "Аят"), leading(language), true},
+                              {QRectF(8, 184, 134, 22), tr(language, "القارئ", "Чтец"), leading(language), true}},
+                             13));
 
     for (int voice = 1; voice <= 4; ++voice)
-        add(328 + voice,
-            listEntry(language, 114, 21, tr(language, "صوت ", "Голос ") + number(language, voice),
-                      tr(language, "اصطناعي", "синтез")));
+        add(328 + voice, listEntry(language, 114, 21, tr(language, "صوت ", "Голос ") + number(language, voice),
+                                   tr(language, "اصطناعي", "синтез")));
     add(333, suraName(language, portion.sura(1)));
     for (int sura = 78; sura <= 114; ++sura)
         add(332 + sura, suraName(language, portion.sura(sura)));
@@ -785,9 +763,9 @@ std::vector<InterfacePicture> libraryPictures(UiLanguage language, const Portion
     return pictures;
 }
 
-QMap<int, QString> libraryStrings(UiLanguage language) {
+QMap<int, QString> libraryStrings(UiLanguage language, const Portion& portion) {
     const bool ar = isArabic(language);
-    return {
+    QMap<int, QString> strings{
         {132, ar ? QStringLiteral("Amiri") : QStringLiteral("DejaVu Sans")},
         {133, ar ? QStringLiteral("178") : QStringLiteral("204")}, // ARABIC_CHARSET / RUSSIAN_CHARSET
         {134, QStringLiteral("12")},
@@ -814,7 +792,22 @@ QMap<int, QString> libraryStrings(UiLanguage language) {
         {185, ar ? QStringLiteral("إغلاق") : QStringLiteral("Закрыть")},
         {186, ar ? QStringLiteral("فريق العمل") : QStringLiteral("Авторы")},
         {187, ar ? QStringLiteral("لون التظليل") : QStringLiteral("Цвет выделения")},
+        // The other windows' image buttons and controls.
+        {188, ar ? QStringLiteral("الواجهة العربية") : QStringLiteral("Арабский интерфейс")},
+        {189, ar ? QStringLiteral("الواجهة الروسية") : QStringLiteral("Русский интерфейс")},
+        {190, ar ? QStringLiteral("تغيير اللغة") : QStringLiteral("Сменить язык")},
+        {191, ar ? QStringLiteral("السور السابقة") : QStringLiteral("Предыдущие суры")},
+        {192, ar ? QStringLiteral("السور التالية") : QStringLiteral("Следующие суры")},
+        {193, ar ? QStringLiteral("إلغاء") : QStringLiteral("Отмена")},
+        {194, ar ? QStringLiteral("السور المكية") : QStringLiteral("Мекканские суры")},
+        {195, ar ? QStringLiteral("السور المدنية") : QStringLiteral("Мединские суры")},
     };
+    // Each sura's name, as the index rows show it.
+    for (const Sura& sura : portion.suras) {
+        strings.insert(600 + sura.number, ar ? QStringLiteral("سورة ") + sura.arabicName
+                                             : QStringLiteral("Сура %1 «%2»").arg(sura.number).arg(sura.russianName));
+    }
+    return strings;
 }
 
 } // namespace zelan::datagen

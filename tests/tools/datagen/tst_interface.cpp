@@ -7,8 +7,9 @@
 #include "interfacelibrary.h"
 #include "picturedecoding.h"
 #include "resourcelibrary.h"
-#include "sourceportion.h"
 #include "testmain.h"
+
+#include "sourceportion.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,6 +18,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+
 #include <algorithm>
 #include <memory>
 #include <set>
@@ -156,8 +158,7 @@ private slots:
         QFETCH(QString, language);
         const auto lib = library(language);
         for (const int id : bitmapIds()) {
-            const QImage raw =
-                QImage::fromData(*lib->rcData(id), "BMP").convertToFormat(QImage::Format_RGB32);
+            const QImage raw = QImage::fromData(*lib->rcData(id), "BMP").convertToFormat(QImage::Format_RGB32);
             QVERIFY2(!raw.isNull(), qPrintable(QStringLiteral("bitmap %1 does not decode").arg(id)));
             const QRgb key = raw.pixel(0, raw.height() - 1);
             const int right = raw.width() - 1, bottom = raw.height() - 1;
@@ -172,10 +173,8 @@ private slots:
             for (int y = 0; y < shown.height(); ++y)
                 for (int x = 0; x < shown.width(); ++x)
                     opaque += qAlpha(shown.pixel(x, y)) == 255;
-            QVERIFY2(
-                opaque > shown.width() * shown.height() / 10,
-                qPrintable(
-                    QStringLiteral("bitmap %1 shows almost nothing (%2 opaque pixels)").arg(id).arg(opaque)));
+            QVERIFY2(opaque > shown.width() * shown.height() / 10,
+                     qPrintable(QStringLiteral("bitmap %1 shows almost nothing (%2 opaque pixels)").arg(id).arg(opaque)));
         }
     }
 
@@ -187,8 +186,7 @@ private slots:
         QTest::addColumn<bool>("atMost");
         for (const char* language : {"ara", "rus"}) {
             auto row = [&](int id, int w, int h, bool atMost = false) {
-                QTest::addRow("%s %d", language, id)
-                    << QString::fromLatin1(language) << id << w << h << atMost;
+                QTest::addRow("%s %d", language, id) << QString::fromLatin1(language) << id << w << h << atMost;
             };
             row(174, 795, 582);
             row(463, 800, 600);
@@ -209,8 +207,7 @@ private slots:
         QFETCH(int, height);
         QFETCH(bool, atMost);
         const QByteArray bytes = *library(language)->rcData(id);
-        const QImage image =
-            id == 537 ? *zelan::ui::decodeButtonBitmap(bytes) : *zelan::ui::decodeJpeg(bytes);
+        const QImage image = id == 537 ? *zelan::ui::decodeButtonBitmap(bytes) : *zelan::ui::decodeJpeg(bytes);
         if (atMost) {
             QVERIFY(image.width() <= width);
             QVERIFY(image.height() <= height);
@@ -295,8 +292,9 @@ private slots:
                 QFAIL("x86_64-w64-mingw32-objdump is missing (Debian package binutils-mingw-w64-x86-64)");
             QSKIP("x86_64-w64-mingw32-objdump is missing (Debian package binutils-mingw-w64-x86-64)");
         }
-        const QString path = interfaceLibraryPath(
-            m_folder.path(), language == QLatin1String("ara") ? UiLanguage::Arabic : UiLanguage::Russian);
+        const QString path = interfaceLibraryPath(m_folder.path(), language == QLatin1String("ara")
+                                                                       ? UiLanguage::Arabic
+                                                                       : UiLanguage::Russian);
         QProcess process;
         process.start(objdump, {QStringLiteral("-x"), path});
         QVERIFY(process.waitForFinished(30000));
@@ -322,8 +320,7 @@ private slots:
                 const auto b = ResourceLibrary::fromBytes(second, QStringLiteral("second"));
                 QVERIFY(a && b);
                 for (int id = 0; id <= 1000; ++id)
-                    QVERIFY2(a->rcData(id) == b->rcData(id),
-                             qPrintable(QStringLiteral("picture %1 differs").arg(id)));
+                    QVERIFY2(a->rcData(id) == b->rcData(id), qPrintable(QStringLiteral("picture %1 differs").arg(id)));
                 QFAIL("the libraries differ outside their pictures");
             }
         }
