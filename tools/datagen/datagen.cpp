@@ -223,9 +223,12 @@ bool buildProgramData(const BuildOptions& options, QString* error) {
     const std::optional<Portion> portion = loadPortion(options.source, error);
     if (!portion)
         return false;
+    const std::optional<std::vector<PageStart>> pageStarts = loadPageStarts(options.pages, error);
+    if (!pageStarts)
+        return false;
 
     QCryptographicHash inputs(QCryptographicHash::Sha256);
-    if (!hashFile(inputs, options.source, error))
+    if (!hashFile(inputs, options.source, error) || !hashFile(inputs, options.pages, error))
         return false;
     for (const char* font : kFontFiles) {
         if (!hashFile(inputs, QString::fromLatin1(font), error))
@@ -251,7 +254,8 @@ bool buildProgramData(const BuildOptions& options, QString* error) {
         QElapsedTimer timer;
         timer.start();
         say(QStringLiteral("typesetting the pages"));
-        std::optional<TypesetResult> typeset = typesetPortion(*portion, error);
+        TypesetReport report;
+        std::optional<TypesetResult> typeset = typesetPortion(*portion, *pageStarts, error, &report);
         if (!typeset)
             return false;
         pages = std::move(*typeset);
@@ -281,8 +285,12 @@ bool buildProgramData(const BuildOptions& options, QString* error) {
         geometry.insert(QStringLiteral("key"), pagesKey);
         if (!writeJson(geometryFile, geometry, error))
             return false;
-        say(QStringLiteral("pages typeset at %1 px in %2 s")
+        QStringList tight;
+        for (const auto& [page, spacing] : report.tightPages)
+            tight << QStringLiteral("page %1 with %2 % word spacing").arg(page).arg(qRound(100 * spacing));
+        say(QStringLiteral("pages typeset at %1 px%2 in %3 s")
                 .arg(pages.fontPixelSize)
+                .arg(tight.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(tight.join(QStringLiteral(", "))))
                 .arg(timer.elapsed() / 1000.0, 0, 'f', 1));
     }
 

@@ -6,6 +6,7 @@ namespace zelan::datagen {
 
 struct BuildOptions {
     QString source;       // dist/quran_ru.json of the quran-json package
+    QString pages;        // src/lists/HafsLists.ts of the quran-meta package: the printed pages
     QString out;          // the program folder to fill
     QString workerProgram; // this program, run again as sound workers
     QString debugFolder;  // when set: each half page with its line bands drawn over it, as PNG

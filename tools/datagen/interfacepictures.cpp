@@ -641,6 +641,9 @@ QImage credits(UiLanguage language) {
     paragraph(ar ? QStringLiteral("الصفحات والصور كلها مرسومة بالبرنامج نفسه من هذه المصادر")
                  : QStringLiteral("страницы и все картинки нарисованы самой программой из этих источников"),
               13, kText);
+    paragraph(ar ? QStringLiteral("بدايات الصفحات كما في المصحف المطبوع، من حزمة quran-meta 6.0.17 برخصة MIT")
+                 : QStringLiteral("начала страниц — как в печатном издании, по пакету quran-meta 6.0.17, лицензия MIT"),
+              13, kText);
     rule();
     star(p, QPointF(w / 2.0, qMin(y + 20, h - 40)), 10, kPaleGold, kGold);
     return image;

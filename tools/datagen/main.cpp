@@ -1,6 +1,7 @@
 // datagen: builds the data of Zelan's program folder from public sources.
 //
-//   datagen [--out <folder>] [--source <quran_ru.json>] [--jobs <n>] [--debug <folder>] [--sheets <folder>]
+//   datagen [--out <folder>] [--source <quran_ru.json>] [--pages <HafsLists.ts>] [--jobs <n>]
+//           [--debug <folder>] [--sheets <folder>]
 //
 // The folder receives trans_RUS/ (the tables with the page and translation pictures),
 // Translations/ (the recordings), Ara2/ and rus2/ (the picture libraries), doc/ (the user
@@ -33,6 +34,10 @@ int main(int argc, char** argv) {
     const QCommandLineOption source(
         QStringLiteral("source"), QStringLiteral("dist/quran_ru.json of the npm package quran-json@3.1.2."),
         QStringLiteral("file"), QStringLiteral("third_party/npm/node_modules/quran-json/dist/quran_ru.json"));
+    const QCommandLineOption pages(
+        QStringLiteral("pages"),
+        QStringLiteral("src/lists/HafsLists.ts of the npm package quran-meta@6.0.17: where the printed pages begin."),
+        QStringLiteral("file"), QStringLiteral("third_party/npm/node_modules/quran-meta/src/lists/HafsLists.ts"));
     const QCommandLineOption jobs(QStringLiteral("jobs"), QStringLiteral("Recordings made at once."),
                                   QStringLiteral("n"), QString::number(QThread::idealThreadCount()));
     const QCommandLineOption debug(QStringLiteral("debug"),
@@ -41,12 +46,13 @@ int main(int argc, char** argv) {
     const QCommandLineOption sheets(QStringLiteral("sheets"),
                                     QStringLiteral("Also write a contact sheet of each picture library as PNG here."),
                                     QStringLiteral("folder"));
-    parser.addOptions({out, source, jobs, debug, sheets});
+    parser.addOptions({out, source, pages, jobs, debug, sheets});
     parser.process(app);
 
     zelan::datagen::BuildOptions options;
     options.out = QDir(parser.value(out)).absolutePath();
     options.source = parser.value(source);
+    options.pages = parser.value(pages);
     options.workerProgram = QCoreApplication::applicationFilePath();
     options.debugFolder = parser.value(debug);
     options.sheetsFolder = parser.value(sheets).isEmpty() ? QString() : QDir(parser.value(sheets)).absolutePath();

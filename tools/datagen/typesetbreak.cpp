@@ -1,4 +1,4 @@
-// Line breaking and pagination of suras 78 to 113.
+// Line breaking of the pages and their division into halves.
 
 #include "typesetlayout.h"
 
@@ -218,75 +218,6 @@ void remeasure(const Style& style, Line& line) {
 }
 
 } // namespace
-
-std::optional<std::vector<int>> paginate(const Style& style, const std::vector<AyaPos>& positions) {
-    const int n = int(positions.size());
-    constexpr int kPages = 22; // pages 2 to 23; then half 1 of page 24
-    struct Option {
-        int end;
-        double cost;
-    };
-    // The ways a page can run from each position, with their cost: the squares of the unused
-    // rows of both halves, so that blank space spreads evenly instead of gathering.
-    std::vector<std::vector<Option>> options(size_t(n) + 1);
-    std::vector<double> lastHalfCost(size_t(n) + 1, -1);
-    for (int i = 0; i < n; ++i) {
-        PageBuilder builder(style);
-        for (int j = i; j < n; ++j) {
-            const AyaPos& p = positions[size_t(j)];
-            if (p.aya == 1)
-                builder.beginSura(p.sura);
-            builder.addAya(p.sura, p.aya);
-            const std::vector<Line>& lines = builder.lines();
-            const int total = stackHeight(lines, 0, lines.size());
-            if (total > 2 * kAvailableHeight + 1 + kRowMargin)
-                break; // more ayas cannot fit either
-            if (j + 1 == n && total <= kAvailableHeight)
-                lastHalfCost[size_t(i)] = double(kAvailableHeight - total) * (kAvailableHeight - total);
-            const PageSplit split = splitPage(lines, true);
-            if (split.ok)
-                options[size_t(i)].push_back({j + 1, double(split.free1) * split.free1 + double(split.free2) * split.free2});
-        }
-    }
-    const double inf = std::numeric_limits<double>::infinity();
-    std::vector<std::vector<double>> best(kPages + 1, std::vector<double>(size_t(n) + 1, inf));
-    std::vector<std::vector<int>> from(kPages + 1, std::vector<int>(size_t(n) + 1, -1));
-    best[0][0] = 0;
-    for (int page = 0; page < kPages; ++page) {
-        for (int i = 0; i < n; ++i) {
-            if (best[size_t(page)][size_t(i)] == inf)
-                continue;
-            for (const Option& option : options[size_t(i)]) {
-                const double c = best[size_t(page)][size_t(i)] + option.cost;
-                if (c < best[size_t(page) + 1][size_t(option.end)]) {
-                    best[size_t(page) + 1][size_t(option.end)] = c;
-                    from[size_t(page) + 1][size_t(option.end)] = i;
-                }
-            }
-        }
-    }
-    int lastStart = -1;
-    double bestCost = inf;
-    for (int i = 0; i < n; ++i) {
-        if (lastHalfCost[size_t(i)] < 0 || best[kPages][size_t(i)] == inf)
-            continue;
-        const double c = best[kPages][size_t(i)] + lastHalfCost[size_t(i)];
-        if (c < bestCost) {
-            bestCost = c;
-            lastStart = i;
-        }
-    }
-    if (lastStart < 0)
-        return std::nullopt;
-    std::vector<int> starts(kPages + 2);
-    starts[kPages + 1] = n;
-    starts[kPages] = lastStart;
-    for (int page = kPages, i = lastStart; page > 0; --page) {
-        i = from[size_t(page)][size_t(i)];
-        starts[size_t(page) - 1] = i;
-    }
-    return starts;
-}
 
 std::vector<Line> pageLines(const Style& style, const std::vector<AyaPos>& positions, int first, int last,
                             bool singleHalf, PageSplit* split) {

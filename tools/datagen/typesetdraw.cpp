@@ -142,8 +142,18 @@ void drawLineWords(QImage& picture, const QFont& font, const std::vector<Placed>
     QPainter painter(&picture);
     painter.setFont(font);
     painter.setPen(QColor::fromRgb(kInk));
-    for (const Placed& placed : words)
-        painter.drawText(QPointF(placed.right - placed.word->ink.advance, baseline), placed.word->text);
+    for (const Placed& placed : words) {
+        const Word& word = *placed.word;
+        const double x = placed.right - word.ink.advance;
+        painter.drawText(QPointF(x, baseline), word.text);
+        // The sajda line spans the word's letters in the top rows of its measured ink, on
+        // whole columns inside theirs.
+        if (word.sajdaLine > 0) {
+            const int left = int(std::ceil(x + word.sajdaLeft));
+            const int right = int(std::floor(x + word.sajdaRight)); // exclusive
+            painter.fillRect(QRect(left, baseline + word.ink.top, right - left, word.sajdaLine), QColor::fromRgb(kInk));
+        }
+    }
 }
 
 namespace {

@@ -173,8 +173,16 @@ std::vector<SuraText> portionText(const Portion& portion) {
         for (const Aya& aya : sura.ayas) {
             out.ayaStart.push_back(int(out.words.size()));
             const QStringList words = ayaWords(aya.arabic);
+            // An aya of prostration holds the place-of-sajdah sign (U+06E9); its sajda word
+            // carries the small high madda (U+06E4) in the source, which the printed copy
+            // draws as a line over the word.
+            const bool prostration = aya.arabic.contains(QChar(0x06E9));
             for (int i = 0; i < words.size(); ++i) {
                 Word word{displayForm(words[i]), sura.number, aya.number, i, false, {}};
+                if (prostration && word.text.contains(QChar(0x06E4))) {
+                    word.text.remove(QChar(0x06E4));
+                    word.sajda = true;
+                }
                 if (i == words.size() - 1) {
                     // The sign encloses the number that follows it; the no-break space keeps it
                     // on the line of the aya's last word.
@@ -192,12 +200,30 @@ std::vector<SuraText> portionText(const Portion& portion) {
     return text;
 }
 
+int sajdaLineGap(int pixelSize) { return std::max(2, int(std::lround(pixelSize / 9.0))); }
+int sajdaLineThickness(int pixelSize) { return std::max(1, int(std::lround(pixelSize / 12.0))); }
+
 void measureText(std::vector<SuraText>& text, InkMeter& meter) {
+    const int size = meter.font().pixelSize();
     for (SuraText& sura : text) {
         for (Word& word : sura.formula)
             word.ink = meter.measure(word.text);
-        for (Word& word : sura.words)
+        for (Word& word : sura.words) {
             word.ink = meter.measure(word.text);
+            word.sajdaLine = 0;
+            if (word.sajda && !word.ink.empty) {
+                // The word's own letters stand at the right end of its right-to-left run.
+                qsizetype end = word.text.size();
+                for (const QChar sign : {QChar(0x06E9), QChar(0x00A0)})
+                    end = std::min(end, word.text.indexOf(sign) < 0 ? end : word.text.indexOf(sign));
+                const Ink core = meter.measure(word.text.left(end));
+                const double offset = word.ink.advance - core.advance;
+                word.sajdaLeft = offset + core.left;
+                word.sajdaRight = offset + core.right;
+                word.sajdaLine = sajdaLineThickness(size);
+                word.ink.top -= sajdaLineGap(size) + word.sajdaLine;
+            }
+        }
     }
 }
 

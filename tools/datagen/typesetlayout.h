@@ -1,7 +1,7 @@
 #pragma once
 
 // The pieces of the page typesetting shared by its source files: fonts and ink measurement
-// (typesetfonts.cpp), line breaking and pagination (typesetbreak.cpp), placement and drawing
+// (typesetfonts.cpp), line breaking and the halves of a page (typesetbreak.cpp), placement and drawing
 // (typesetdraw.cpp), and the check of a finished layout against its pictures
 // (typesetverify.cpp).
 
@@ -101,8 +101,21 @@ struct Word {
     int aya = 0;   // 0: the opening formula
     int index = 0; // in ayaWords() of the aya's text
     bool closesAya = false;
-    Ink ink; // at the size being laid out
+    Ink ink; // at the size being laid out; with a sajda line, its rows are part of the ink
+    // The sajda word of an aya of prostration is drawn with a line over its ink, as the
+    // printed copy has it: the line's thickness in rows at the size being laid out (0: no
+    // line).
+    bool sajda = false;
+    int sajdaLine = 0;
+    // The columns the line spans, from the left end of the advance box: the ink of the word
+    // itself, without the place-of-sajdah sign and the aya sign that may follow it.
+    double sajdaLeft = 0, sajdaRight = 0;
 };
+
+// The rows between a sajda word's ink and the line over it, and the line's thickness, at a
+// text size.
+int sajdaLineGap(int pixelSize);
+int sajdaLineThickness(int pixelSize);
 
 struct SuraText {
     int number = 0;
@@ -195,11 +208,6 @@ struct AyaPos {
     int sura;
     int aya;
 };
-
-// Pagination of suras 78 to 113 over pages 2 to 23 and half 1 of page 24, each page ending
-// at an aya end, with the unused rows spread as evenly as possible. Returns the first
-// position of pages 2..24 followed by the end, or nullopt when the text does not fit.
-std::optional<std::vector<int>> paginate(const Style& style, const std::vector<AyaPos>& positions);
 
 // The final lines of the page (or, with singleHalf, the single half) holding positions
 // [first, last): the first-fit lines rebroken for even spacing with the same line count, unless

@@ -3,6 +3,7 @@
 
 #include "typesetting.h"
 
+#include "printedpages.h"
 #include "typesetlayout.h"
 
 #include <QElapsedTimer>
@@ -27,6 +28,8 @@ namespace {
 constexpr int kPages = 24;
 constexpr int kSmallestSize = 12;
 constexpr int kLargestSize = 40;
+// The word spacings a page may close up to, as shares of the face's space, loosest first.
+constexpr double kSpacings[] = {1.0, 0.85, 0.7};
 
 // The sura header band: a little taller than a line of text without its marks.
 void setHeaderSize(Style& style, int size) {
@@ -181,7 +184,8 @@ std::optional<HalfPage> openingPage(const Fonts& fonts, const std::vector<SuraTe
 
 } // namespace
 
-std::optional<TypesetResult> typesetPortion(const Portion& portion, QString* error, TypesetReport* report) {
+std::optional<TypesetResult> typesetPortion(const Portion& portion, const std::vector<PageStart>& pageStarts, QString* error,
+                                            TypesetReport* report) {
     QString localError;
     if (!error)
         error = &localError;
@@ -213,18 +217,61 @@ std::optional<TypesetResult> typesetPortion(const Portion& portion, QString* err
             (s + 1 == text.size() ? lastSura : positions).push_back({int(s), aya});
     }
 
-    // 1. The largest size at which suras 78 to 113 fill pages 2 to 24 half 1 and sura 114 its
-    // half. A larger size needs more lines and has fewer per half, so the search halves the
-    // range; the layout is cheap to redo at each step because the words' ink is cached.
+    // The printed pages: page p (2 to 24) holds positions [starts[p - 2], starts[p - 1]); page
+    // 24 holds suras 112 and 113 on its first half and sura 114 alone on its second.
+    std::vector<int> starts;
+    for (const PageStart& start : pageStarts) {
+        const auto at = std::find_if(positions.begin(), positions.end(), [&](const AyaPos& p) {
+            return text[size_t(p.sura)].number == start.sura && p.aya == start.aya;
+        });
+        if (at == positions.end()) {
+            *error = QStringLiteral("printed page %1 begins with %2:%3, which is not in suras 78 to 113")
+                         .arg(kFirstPrintedPage + int(starts.size()))
+                         .arg(start.sura)
+                         .arg(start.aya);
+            return std::nullopt;
+        }
+        starts.push_back(int(at - positions.begin()));
+    }
+    starts.push_back(int(positions.size()));
+    if (starts.size() != size_t(kPages) || starts.front() != 0 || !std::is_sorted(starts.begin(), starts.end()) ||
+        std::adjacent_find(starts.begin(), starts.end()) != starts.end()) {
+        *error = QStringLiteral("the printed page starts do not divide suras 78 to 113 into pages 2 to 24 in order");
+        return std::nullopt;
+    }
+    auto pageRange = [&](int page) { return std::pair{starts[size_t(page - 2)], starts[size_t(page - 1)]}; };
+
+    // 1. The largest size at which every printed page fits its two halves (page 24 its first
+    // half, sura 114 the second). Printed pages differ in density; a page that does not fit
+    // at that size with the usual word spacing closes its words up, down to kTightestSpacing
+    // of the space, before the whole portion takes a smaller size. A larger size needs more
+    // lines and has fewer per half, so the search halves the range; the layout is cheap to
+    // redo at each step because the words' ink is cached.
+    auto spacingFor = [&](const Style& style, int page) -> double {
+        const auto [first, last] = pageRange(page);
+        for (const double spacing : kSpacings) {
+            Style tighter = style;
+            tighter.space *= spacing;
+            PageSplit split;
+            if (!pageLines(tighter, positions, first, last, page == kPages, &split).empty())
+                return spacing;
+        }
+        return 0;
+    };
     auto fits = [&](int size) {
         Sized sized = measureAt(*fonts, text, size);
         PageSplit split;
-        return paginate(sized.style, positions).has_value() &&
-               !pageLines(sized.style, lastSura, 0, int(lastSura.size()), true, &split).empty();
+        if (pageLines(sized.style, lastSura, 0, int(lastSura.size()), true, &split).empty())
+            return false;
+        for (int page = 2; page <= kPages; ++page) {
+            if (spacingFor(sized.style, page) == 0)
+                return false;
+        }
+        return true;
     };
     int low = kSmallestSize, high = kLargestSize + 1;
     if (!fits(low)) {
-        *error = QStringLiteral("suras 78 to 114 do not fit pages 2 to 24 even at %1 px").arg(low);
+        *error = QStringLiteral("the printed pages of suras 78 to 114 do not fit pages 2 to 24 even at %1 px").arg(low);
         return std::nullopt;
     }
     while (high - low > 1) {
@@ -234,19 +281,19 @@ std::optional<TypesetResult> typesetPortion(const Portion& portion, QString* err
     const int size = low;
     report->searchMs = timer.restart();
 
-    // 2. The pages at that size.
+    // 2. The pages at that size, each with the word spacing it needs.
     Sized sized = measureAt(*fonts, text, size);
     const Style& style = sized.style;
-    const std::optional<std::vector<int>> starts = paginate(style, positions);
-    if (!starts) {
-        *error = QStringLiteral("the pagination failed at %1 px").arg(size);
-        return std::nullopt;
-    }
     std::vector<HalfPage> halves;
+    std::vector<Style> pageStyles(size_t(kPages) + 1, style);
     for (int page = 2; page <= kPages; ++page) {
-        const int first = (*starts)[size_t(page - 2)], last = (*starts)[size_t(page - 1)];
+        const auto [first, last] = pageRange(page);
+        const double spacing = spacingFor(style, page);
+        pageStyles[size_t(page)].space *= spacing;
+        if (spacing < 1)
+            report->tightPages.emplace_back(page, spacing);
         PageSplit split;
-        std::vector<Line> lines = pageLines(style, positions, first, last, page == kPages, &split);
+        std::vector<Line> lines = pageLines(pageStyles[size_t(page)], positions, first, last, page == kPages, &split);
         if (lines.empty()) {
             *error = QStringLiteral("page %1 does not fit at %2 px").arg(page).arg(size);
             return std::nullopt;
@@ -295,7 +342,9 @@ std::optional<TypesetResult> typesetPortion(const Portion& portion, QString* err
     drawing.headerNameSize = headerNameSize(*fonts, style, size, text);
     std::vector<std::vector<QString>> titles(halves.size());
     for (size_t h = 0; h < halves.size(); ++h) {
-        if (!finishHalf(halves[h], style, text, sized.meter->font(), drawing, &titles[h], error))
+        const bool last114 = halves[h].page == kPages && halves[h].half == 2;
+        const Style& halfStyle = last114 ? style : pageStyles[size_t(halves[h].page)];
+        if (!finishHalf(halves[h], halfStyle, text, sized.meter->font(), drawing, &titles[h], error))
             return std::nullopt;
     }
     Drawing openingDrawing = drawing;
@@ -328,6 +377,21 @@ std::optional<TypesetResult> typesetPortion(const Portion& portion, QString* err
     for (const HalfPage& half : halves) {
         result.halves[size_t(halfIndex(half.page, half.half))] = half.picture;
         ordered.push_back(&half);
+    }
+    for (const HalfPage* half : ordered) {
+        for (size_t l = 0; l < half->placed.size(); ++l) {
+            for (const Placed& placed : half->placed[l]) {
+                const Word& word = *placed.word;
+                if (word.sajdaLine == 0)
+                    continue;
+                const double x = placed.right - word.ink.advance;
+                const int top = half->lines[l].baseline + word.ink.top;
+                result.sajdaLines.push_back({word.sora, word.aya, half->page, half->half,
+                                             int(std::ceil(x + word.sajdaLeft)), top,
+                                             int(std::floor(x + word.sajdaRight)) - 1, top + word.sajdaLine - 1,
+                                             sajdaLineGap(size)});
+            }
+        }
     }
     for (size_t h = 0; h < ordered.size(); ++h) {
         const HalfPage& half = *ordered[h];

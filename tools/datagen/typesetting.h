@@ -1,6 +1,7 @@
 #pragma once
 
 #include "portion.h"
+#include "printedpages.h"
 
 #include <QImage>
 #include <QString>
@@ -26,6 +27,13 @@ struct SplitAya {
     int firstWordOnHalf2;
 };
 
+// The line drawn over the sajda word of an aya of prostration, in its half's pixels.
+struct SajdaLine {
+    int sora, aya, page, half;
+    int left, top, right, bottom; // inclusive
+    int gap;                      // blank rows between the line and the word's own ink
+};
+
 struct TypesetResult {
     // 48 pictures of 412 x 354 pixels, Format_RGB32, indexed by halfIndex(): page 1 half 1,
     // page 1 half 2 (a decoration that navigation never shows), page 2 half 1, ...,
@@ -37,6 +45,7 @@ struct TypesetResult {
     // (sora, aya) of the aya whose end closes each half that ends with an aya end, in page
     // order.
     std::vector<std::pair<int, int>> halfClosers;
+    std::vector<SajdaLine> sajdaLines;
     double fontPixelSize = 0; // the size of the scripture text on pages 2 to 24
 };
 
@@ -54,6 +63,9 @@ struct TypesetReport {
     int inkOutsideBand = 0;     // ink of an aya outside its own band
     int decorationInkPixels = 0; // non-text pixels inside aya bands that count as ink
     std::vector<double> fill;   // share of the usable height taken on each half of pages 2-24
+    // The pages set with closer word spacing than the others, and the share of the face's
+    // space they use.
+    std::vector<std::pair<int, double>> tightPages;
     qint64 searchMs = 0, layoutMs = 0, renderMs = 0, checkMs = 0;
 };
 
@@ -62,13 +74,16 @@ struct TypesetReport {
 int halfIndex(int page, int half);
 
 // Typesets the closing portion on 24 pages of two halves: sura 1 framed on page 1, suras 78
-// to 113 spread over pages 2 to 24 half 1 in the largest scripture size that fits, sura 114
-// alone on page 24 half 2. Needs a QGuiApplication. The same portion always gives the same
-// pictures and geometry. Returns nullopt when a font file is missing or unusable, or when the
-// text cannot be laid out within the pages' rules (the layout is checked against its own
-// pictures before it is returned); `error` then says why. `report`, when given, receives the
-// measurements of the check.
-std::optional<TypesetResult> typesetPortion(const Portion& portion, QString* error, TypesetReport* report = nullptr);
+// to 113 on pages 2 to 24 half 1 as the printed copy has them (page p begins with
+// `pageStarts[p - 2]`, the first aya of printed page 580 + p), in the largest scripture size
+// at which every page fits its two halves, a page closing up its word spacing where it
+// needs to; sura 114 alone on page 24 half 2. Needs a QGuiApplication. The same inputs
+// always give the same pictures and geometry. Returns nullopt when a font file is missing or
+// unusable, or when the text cannot be laid out within the pages' rules (the layout is
+// checked against its own pictures before it is returned); `error` then says why. `report`,
+// when given, receives the measurements of the check.
+std::optional<TypesetResult> typesetPortion(const Portion& portion, const std::vector<PageStart>& pageStarts,
+                                            QString* error, TypesetReport* report = nullptr);
 
 // A debug picture: `half` with the band of every piece outlined (x1..x2, from the band top to
 // ylinefromtop) and its aya number written small. The band tops follow the viewer's rule
