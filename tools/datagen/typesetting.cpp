@@ -243,8 +243,8 @@ std::optional<TypesetResult> typesetPortion(const Portion& portion, const std::v
 
     // 1. The largest size at which every printed page fits its two halves (page 24 its first
     // half, sura 114 the second). Printed pages differ in density; a page that does not fit
-    // at that size with the usual word spacing closes its words up, down to kTightestSpacing
-    // of the space, before the whole portion takes a smaller size. A larger size needs more
+    // at that size with the usual word spacing closes its words up, step by step down to the
+    // last of kSpacings, before the whole portion takes a smaller size. A larger size needs more
     // lines and has fewer per half, so the search halves the range; the layout is cheap to
     // redo at each step because the words' ink is cached.
     auto spacingFor = [&](const Style& style, int page) -> double {
