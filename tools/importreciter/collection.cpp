@@ -1,0 +1,79 @@
+#include "collection.h"
+
+#include "ayacount.h"
+#include "sounddecoder.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSet>
+
+namespace zelan::importer {
+
+namespace {
+
+QString fileName(int sura, int aya) {
+    return QStringLiteral("%1%2.mp3").arg(sura, 3, 10, QLatin1Char('0')).arg(aya, 3, 10, QLatin1Char('0'));
+}
+
+QString seconds(qint64 ms) { return QString::number(ms / 1000.0, 'f', 1) + QStringLiteral(" s"); }
+
+} // namespace
+
+std::vector<Recording> portionRecordings() {
+    std::vector<Recording> recordings;
+    for (int aya = 1; aya <= data::ayaCount(1); ++aya)
+        recordings.push_back({1, aya, fileName(1, aya)});
+    for (int sura = 78; sura <= 114; ++sura) {
+        recordings.push_back({sura, 0, fileName(1, 1)});
+        for (int aya = 1; aya <= data::ayaCount(sura); ++aya)
+            recordings.push_back({sura, aya, fileName(sura, aya)});
+    }
+    return recordings;
+}
+
+std::vector<Fault> checkCollection(const QString& folder, const std::function<int(int, int)>& syntheticMs,
+                                   const std::function<void(int, int)>& progress) {
+    const std::vector<Recording> recordings = portionRecordings();
+    std::vector<Fault> faults;
+    QSet<QString> checked;
+    const QDir dir(folder);
+    int done = 0;
+    for (const Recording& r : recordings) {
+        ++done;
+        if (checked.contains(r.file)) {
+            if (progress)
+                progress(done, int(recordings.size()));
+            continue;
+        }
+        checked.insert(r.file);
+        const QString path = dir.filePath(r.file);
+        auto fault = [&](const QString& what, bool missing = false) { faults.push_back({r.file, what, missing}); };
+        if (!QFileInfo(path).isFile()) {
+            fault(QStringLiteral("is missing"), true);
+        } else {
+            std::uint32_t error = 0;
+            QString detail;
+            const std::optional<media::DecodedSound> sound = media::decodeSoundFile(path, &error, &detail);
+            if (!sound) {
+                fault(QStringLiteral("cannot be decoded as MP3 (error %1%2)")
+                          .arg(error)
+                          .arg(detail.isEmpty() ? QString() : QStringLiteral(": ") + detail));
+            } else {
+                const qint64 length = sound->lengthMs();
+                const int synthetic = syntheticMs ? syntheticMs(r.sura, r.aya) : 0;
+                const qint64 longest = synthetic > 0 ? std::max<qint64>(kLongestFloorMs, qint64(kLongestFactor) * synthetic)
+                                                     : kLongestUnknownMs;
+                if (length < kShortestMs)
+                    fault(QStringLiteral("lasts only %1 ms").arg(length));
+                else if (length > longest)
+                    fault(QStringLiteral("lasts %1, longer than a recitation of this aya can be (at most %2)")
+                              .arg(seconds(length), seconds(longest)));
+            }
+        }
+        if (progress)
+            progress(done, int(recordings.size()));
+    }
+    return faults;
+}
+
+} // namespace zelan::importer
