@@ -1,0 +1,54 @@
+#pragma once
+
+// The recordings of one reciter slot in a program folder, and their replacement as a whole:
+// Translations/Sound_aya/sora<N>/Tivlo/<slot folder>/a<aya>.mp3 for every sura N of the
+// portion. A change first copies every new file into a staging tree beside the recordings
+// (Translations/Sound_aya/.import/<slot folder>/new), then writes a journal, which is the
+// point of no return, and then swaps the sura folders one by one by renaming. An interruption
+// before the journal leaves the slot as it was (the staging tree is cleared the next time);
+// one after it is completed the next time (finishInterruptedChange), so the slot ends either
+// as before or fully changed.
+
+#include "collection.h"
+
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+namespace zelan::importer {
+
+// The folder piece of slot 1 to 4 ("Zorvik", "Pellune", "Sarnex", "Wendak"), empty otherwise.
+QString slotFolderName(int slot);
+
+// The folder of a slot's recordings of `sura` below the program folder.
+QString slotSuraFolder(const QString& program, int slot, int sura);
+
+// What a slot holds at the end of a change: for each recording, the file to copy in, or an
+// empty path to keep the slot's own recording.
+struct SlotFile {
+    Recording recording;
+    QString source;
+};
+
+using Progress = std::function<void(int done, int total)>;
+
+// Replaces the slot's recordings with `files`. The synthetic voice's recordings that a first
+// change replaces are kept (Translations/Sound_aya/.import/<slot folder>/synthetic) for
+// restoreSynthetic. Returns false with `error` naming the file or folder at fault; the slot
+// is then as it was.
+bool replaceSlot(const QString& program, int slot, const std::vector<SlotFile>& files, const Progress& progress,
+                 QString* error);
+
+// Puts the kept synthetic recordings back in the slot. False with `error` when the slot holds
+// the synthetic voice already or nothing was kept.
+bool restoreSynthetic(const QString& program, int slot, const Progress& progress, QString* error);
+
+// Whether the slot holds an import (its synthetic recordings are kept aside).
+bool slotImported(const QString& program, int slot);
+
+// Completes a change that was interrupted after its journal, or clears the staging tree of
+// one interrupted before. False with `error` when a folder cannot be moved.
+bool finishInterruptedChange(const QString& program, int slot, QString* error);
+
+} // namespace zelan::importer
