@@ -79,12 +79,16 @@ std::vector<std::pair<int, int>> allAyas(const Portion& portion) {
     return ayas;
 }
 
+// Where the synthetic voice of a reciter slot goes. A slot that holds an imported reciter
+// (zelan-import-reciter keeps the synthetic recordings it replaced under
+// Translations/Sound_aya/.import/<slot folder>/synthetic) keeps its import: its synthetic
+// voice is built there instead, for the restore and for the word starts the turn marks use.
 QString ayaSoundPath(const QString& out, int sora, int aya, int reciter) {
-    return QStringLiteral("%1/Translations/Sound_aya/sora%2/Tivlo/%3/a%4.mp3")
-        .arg(out)
-        .arg(sora)
-        .arg(reciterVoices().at(size_t(reciter - 1)).name)
-        .arg(aya);
+    const QString slot = reciterVoices().at(size_t(reciter - 1)).name;
+    const QString kept = QStringLiteral("%1/Translations/Sound_aya/.import/%2/synthetic").arg(out, slot);
+    if (QFileInfo(kept).isDir())
+        return QStringLiteral("%1/sora%2/a%3.mp3").arg(kept).arg(sora).arg(aya);
+    return QStringLiteral("%1/Translations/Sound_aya/sora%2/Tivlo/%3/a%4.mp3").arg(out).arg(sora).arg(slot).arg(aya);
 }
 
 QString translationSoundFile(int sora, int aya) {

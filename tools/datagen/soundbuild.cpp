@@ -3,6 +3,7 @@
 
 #include "sound.h"
 #include "soundinternal.h"
+#include "terminalprogress.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -21,7 +22,6 @@
 #include <deque>
 #include <espeak-ng/speak_lib.h>
 #include <memory>
-#include <unistd.h>
 
 namespace zelan::datagen {
 
@@ -130,65 +130,6 @@ QByteArray inputKey(const SoundJob& job, const Voice& voice) {
     return hash.result().toHex();
 }
 
-QString formatDuration(qint64 ms) {
-    const qint64 seconds = (ms + 500) / 1000;
-    return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
-}
-
-// The progress line on stderr: redrawn in place on a terminal, an occasional plain line in a log.
-class Progress {
-public:
-    explicit Progress(qsizetype total) : m_total(total), m_terminal(isatty(STDERR_FILENO) == 1) {
-        m_clock.start();
-    }
-
-    void advance(qsizetype done) {
-        const qint64 now = m_clock.elapsed();
-        const bool last = done == m_total;
-        if (m_terminal) {
-            if (!last && now - m_shownAt < 100)
-                return;
-        } else if (!last && now - m_shownAt < 10000 && done * 10 / m_total == m_shownDone * 10 / m_total) {
-            return;
-        }
-        m_shownAt = now;
-        m_shownDone = done;
-        const int percent = int(done * 100 / m_total);
-        constexpr int width = 30;
-        const int filled = int(done * width / m_total);
-        QString bar = QString(filled, QLatin1Char('#')) + QString(width - filled, QLatin1Char('.'));
-        QString left = QStringLiteral("--:--");
-        if (last)
-            left = QStringLiteral("0:00");
-        else if (done > 0 && now >= 2000) // the first jobs carry the start-up of the workers
-            left = formatDuration(now * (m_total - done) / done);
-        const QString line = QStringLiteral("sounds [%1] %2/%3 %4%  %5 left")
-                                 .arg(bar)
-                                 .arg(done)
-                                 .arg(m_total)
-                                 .arg(percent, 3)
-                                 .arg(left);
-        if (m_terminal)
-            std::fprintf(stderr, "\r%s%s", qPrintable(line), last ? "\n" : "");
-        else
-            std::fprintf(stderr, "%s\n", qPrintable(line));
-        std::fflush(stderr);
-    }
-
-    // Ends a line left open on the terminal before another message is printed.
-    void interrupt() {
-        if (m_terminal && m_shownAt >= 0 && m_shownDone < m_total)
-            std::fprintf(stderr, "\n");
-    }
-
-private:
-    qsizetype m_total;
-    bool m_terminal;
-    QElapsedTimer m_clock;
-    qint64 m_shownAt = -1000000;
-    qsizetype m_shownDone = 0;
-};
-
 struct Worker {
     std::unique_ptr<QProcess> process;
     std::deque<qsizetype> inFlight; // job indices sent and not yet answered, in order
@@ -267,7 +208,7 @@ std::optional<std::vector<SoundInfo>> buildSounds(const std::vector<SoundJob>& j
 
     const qsizetype total = qsizetype(todo.size());
     qsizetype done = 0;
-    Progress progress(total);
+    zelan::tools::TerminalProgress progress(QStringLiteral("sounds"), total);
     QString failure;
     QEventLoop loop;
     std::vector<std::unique_ptr<Worker>> workers;

@@ -15,6 +15,21 @@ QString fileName(int sura, int aya) {
     return QStringLiteral("%1%2.mp3").arg(sura, 3, 10, QLatin1Char('0')).arg(aya, 3, 10, QLatin1Char('0'));
 }
 
+// What is wrong with a file the decoder refused, in the words of the list (which names the
+// file itself).
+QString decodeFault(std::uint32_t error, const QString& detail) {
+    const QString extra = detail.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(detail);
+    switch (error) {
+    case media::IsFolder: return QStringLiteral("is a folder, not a file");
+    case media::EmptyFile: return QStringLiteral("is empty");
+    case media::NotSoundFile: return QStringLiteral("is not an MP3 file: no sound was found in it");
+    case media::Damaged: return QStringLiteral("is damaged: no sound could be decoded from it") + extra;
+    case media::ReadFailed: return QStringLiteral("could not be read") + extra;
+    case media::TooLarge: return QStringLiteral("is too long or too large to be played");
+    default: return QStringLiteral("cannot be decoded (error %1)").arg(error) + extra;
+    }
+}
+
 QString seconds(qint64 ms) { return QString::number(ms / 1000.0, 'f', 1) + QStringLiteral(" s"); }
 
 } // namespace
@@ -48,16 +63,14 @@ std::vector<Fault> checkCollection(const QString& folder, const std::function<in
         checked.insert(r.file);
         const QString path = dir.filePath(r.file);
         auto fault = [&](const QString& what, bool missing = false) { faults.push_back({r.file, what, missing}); };
-        if (!QFileInfo(path).isFile()) {
+        if (!QFileInfo::exists(path)) {
             fault(QStringLiteral("is missing"), true);
         } else {
             std::uint32_t error = 0;
             QString detail;
             const std::optional<media::DecodedSound> sound = media::decodeSoundFile(path, &error, &detail);
             if (!sound) {
-                fault(QStringLiteral("cannot be decoded as MP3 (error %1%2)")
-                          .arg(error)
-                          .arg(detail.isEmpty() ? QString() : QStringLiteral(": ") + detail));
+                fault(decodeFault(error, detail));
             } else {
                 const qint64 length = sound->lengthMs();
                 const int synthetic = syntheticMs ? syntheticMs(r.sura, r.aya) : 0;

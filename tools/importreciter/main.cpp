@@ -1,0 +1,161 @@
+// zelan-import-reciter: brings a reciter's per-aya MP3 collection into a slot of the program.
+//
+//   zelan-import-reciter --slot <1-4> [--name <name>] [--program <folder>] [--keep-missing] <collection folder>
+//   zelan-import-reciter --slot <1-4> --restore [--program <folder>]
+//
+// The collection holds one file per aya, named by three-digit sura and aya ("078001.mp3");
+// the opening formula before every sura from 78 is "001001.mp3". Every file is checked before
+// anything changes; the slot is then replaced as a whole, or left as it was.
+
+#include "collection.h"
+#include "slot.h"
+#include "terminalprogress.h"
+
+#include "sounddecoder.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <cstdio>
+
+using namespace zelan::importer;
+
+namespace {
+
+void say(const QString& text) { std::fprintf(stderr, "%s\n", qPrintable(text)); }
+
+int fail(const QString& text) {
+    say(QStringLiteral("zelan-import-reciter: ") + text);
+    return 1;
+}
+
+// The length of the synthetic recording of an aya, from a slot that still holds the synthetic
+// voice (or the one an import keeps aside); 0 when none can be read.
+int syntheticMs(const QString& program, int sura, int aya) {
+    for (int slot = 1; slot <= 4; ++slot) {
+        const QString path = slotImported(program, slot)
+                                 ? program + QStringLiteral("/Translations/Sound_aya/.import/%1/synthetic/sora%2/a%3.mp3")
+                                                 .arg(slotFolderName(slot))
+                                                 .arg(sura)
+                                                 .arg(aya)
+                                 : slotSuraFolder(program, slot, sura) + QStringLiteral("/a%1.mp3").arg(aya);
+        std::uint32_t error = 0;
+        if (const auto sound = zelan::media::decodeSoundFile(path, &error))
+            return int(sound->lengthMs());
+    }
+    return 0;
+}
+
+// The name shown for the slot, kept beside its import.
+bool writeName(const QString& program, int slot, const QString& name, QString* error) {
+    QSaveFile file(program + QStringLiteral("/Translations/Sound_aya/.import/%1/name").arg(slotFolderName(slot)));
+    if (!file.open(QIODevice::WriteOnly) || file.write(name.toUtf8() + '\n') < 0 || !file.commit()) {
+        *error = QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString());
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("zelan-import-reciter"));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Imports a reciter's per-aya MP3 files (SSSAAA.mp3) into a reciter slot of Zelan."));
+    parser.addHelpOption();
+    const QCommandLineOption slotOption(QStringLiteral("slot"), QStringLiteral("The reciter slot, 1 to 4."),
+                                        QStringLiteral("n"));
+    const QCommandLineOption nameOption(QStringLiteral("name"), QStringLiteral("The reciter's name for the list."),
+                                        QStringLiteral("name"));
+    const QCommandLineOption programOption(QStringLiteral("program"),
+                                           QStringLiteral("The program folder (default: the current folder)."),
+                                           QStringLiteral("folder"), QStringLiteral("."));
+    const QCommandLineOption keepMissing(
+        QStringLiteral("keep-missing"),
+        QStringLiteral("Keep the slot's own recording for each file the collection lacks."));
+    const QCommandLineOption restore(QStringLiteral("restore"), QStringLiteral("Put the synthetic voice back."));
+    parser.addOptions({slotOption, nameOption, programOption, keepMissing, restore});
+    parser.addPositionalArgument(QStringLiteral("collection"), QStringLiteral("The folder of the MP3 files."));
+    parser.process(app);
+
+    bool ok = false;
+    const int slot = parser.value(slotOption).toInt(&ok);
+    if (!ok || slotFolderName(slot).isEmpty())
+        return fail(QStringLiteral("--slot takes a slot number from 1 to 4, not \"%1\"").arg(parser.value(slotOption)));
+    const QString program = QDir(parser.value(programOption)).absolutePath();
+    if (!QFileInfo(program + QStringLiteral("/Translations/Sound_aya")).isDir())
+        return fail(QStringLiteral("%1 is no program folder (it has no Translations/Sound_aya)").arg(program));
+    QString error;
+    if (!finishInterruptedChange(program, slot, &error))
+        return fail(error);
+
+    QElapsedTimer clock;
+    clock.start();
+    if (parser.isSet(restore)) {
+        if (!parser.positionalArguments().isEmpty())
+            return fail(QStringLiteral("--restore takes no collection folder"));
+        if (!restoreSynthetic(program, slot, {}, &error))
+            return fail(error);
+        QFile::remove(program + QStringLiteral("/Translations/Sound_aya/.import/%1/name").arg(slotFolderName(slot)));
+        say(QStringLiteral("slot %1 holds the synthetic voice again").arg(slot));
+        return 0;
+    }
+    if (parser.positionalArguments().size() != 1)
+        return fail(QStringLiteral("name one collection folder (see --help)"));
+    const QString collection = QDir(parser.positionalArguments().first()).absolutePath();
+    if (!QFileInfo(collection).isDir())
+        return fail(QStringLiteral("the collection folder %1 does not exist").arg(collection));
+
+    // 1. Every file checked before anything changes.
+    const std::vector<Recording> recordings = portionRecordings();
+    zelan::tools::TerminalProgress checking(QStringLiteral("checking"), qsizetype(recordings.size()));
+    const std::vector<Fault> faults = checkCollection(
+        collection, [&](int sura, int aya) { return syntheticMs(program, sura, aya); },
+        [&](int done, int) { checking.advance(done); });
+    QStringList missing;
+    int damaged = 0;
+    for (const Fault& fault : faults) {
+        say(QStringLiteral("  %1 %2").arg(fault.file, fault.what));
+        if (fault.missing)
+            missing << fault.file;
+        else
+            ++damaged;
+    }
+    if (damaged > 0 || (!missing.isEmpty() && !parser.isSet(keepMissing))) {
+        return fail(QStringLiteral("%1 of the collection's files %2 at fault; nothing was changed%3")
+                        .arg(faults.size())
+                        .arg(faults.size() == 1 ? QStringLiteral("is") : QStringLiteral("are"))
+                        .arg(damaged == 0 ? QStringLiteral(" (--keep-missing keeps the slot's own recording for "
+                                                           "the missing ones)")
+                                          : QString()));
+    }
+
+    // 2. The slot replaced as a whole.
+    std::vector<SlotFile> files;
+    for (const Recording& r : recordings)
+        files.push_back({r, missing.contains(r.file) ? QString() : QDir(collection).filePath(r.file)});
+    zelan::tools::TerminalProgress copying(QStringLiteral("importing"), qsizetype(files.size()));
+    if (!replaceSlot(program, slot, files, [&](int done, int) { copying.advance(done); }, &error))
+        return fail(error + QStringLiteral("; the slot is as it was"));
+    const QString name = parser.value(nameOption).trimmed();
+    if (!name.isEmpty() && !writeName(program, slot, name, &error))
+        return fail(error);
+    say(QStringLiteral("slot %1%2: %3 recordings imported from %4%5 in %6 s")
+            .arg(slot)
+            .arg(name.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(name))
+            .arg(recordings.size() - size_t(std::count_if(files.begin(), files.end(),
+                                                             [](const SlotFile& f) { return f.source.isEmpty(); })))
+            .arg(collection)
+            .arg(missing.isEmpty() ? QString()
+                                   : QStringLiteral("; the slot's own recording kept for %1 missing: %2")
+                                         .arg(missing.size())
+                                         .arg(missing.join(QStringLiteral(", "))))
+            .arg(clock.elapsed() / 1000.0, 0, 'f', 1));
+    return 0;
+}
