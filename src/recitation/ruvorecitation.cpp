@@ -13,6 +13,7 @@
 #include "imagebutton.h"
 #include "messages.h"
 #include "platform/media/mediadevice.h"
+#include "reciters.h"
 #include "table.h"
 
 #include <QCheckBox>
@@ -30,9 +31,6 @@ qint32 rangePassesLeft = 0;
 qint32 repeatPause = 0;
 
 namespace {
-
-// The reciters' folders, by reciter number 1 to 4.
-const char* const kReciterFolders[] = {"Zorvik", "Pellune", "Sarnex", "Wendak"};
 
 // The folders of the translation recordings, by the translation record's language number.
 const char* const kLanguageFolders[] = {
@@ -65,7 +63,7 @@ QString Truvo_frm::ayaSoundFile(int sora, int aya) const {
         return base;
     return base + QStringLiteral("sora%1/Tivlo/%2/a%3.mp3")
                       .arg(sora)
-                      .arg(QString::fromLatin1(kReciterFolders[reciterNumber - 1]))
+                      .arg(zelan::recitation::reciterFolder(reciterNumber))
                       .arg(aya);
 }
 

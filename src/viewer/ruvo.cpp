@@ -7,6 +7,7 @@
 #include "ayacount.h"
 #include "components.h"
 #include "designresources.h"
+#include "reciters.h"
 #include "imagebutton.h"
 #include "imagecontrol.h"
 #include "interfacelanguage.h"
@@ -149,7 +150,9 @@ void Truvo_frm::fillLists() {
         telawaBy_cb->addItem(QString());
         zelan::ui::ImageControl holder;
         zelan::ui::loadPicture(pictureLibrary, &holder, 329 + i);
-        telawaByPictures[size_t(i)] = holder.picture();
+        // A slot that holds an imported reciter shows the reciter's name instead.
+        const QImage imported = zelan::recitation::importedReciterEntry(i + 1, languageCode == zelan::ui::kRussian);
+        telawaByPictures[size_t(i)] = imported.isNull() ? holder.picture() : imported;
     }
     sora_cb->clear();
     for (int i = 0; i < 38; ++i) {

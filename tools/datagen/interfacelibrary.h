@@ -20,6 +20,10 @@ namespace zelan::datagen {
 // succeeded. `portion` must hold all 38 suras (as loadPortion gives it).
 std::vector<InterfacePicture> libraryPictures(UiLanguage language, const Portion& portion);
 
+// The reciter list's entry for a slot holding an imported reciter: `name` drawn as the list's
+// other entries are, on one line or two, 114 x 21. Needs loadInterfaceFonts() first.
+QImage reciterEntryPicture(UiLanguage language, const QString& name);
+
 // The string table: 132 font face, 133 character set (decimal), 134 size in points
 // (decimal), 153 the location message, 156 its OK caption; the names of the image buttons
 // and controls for screen readers: 170-195, and 600 + the sura number for each sura's name.

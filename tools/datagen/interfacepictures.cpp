@@ -680,6 +680,19 @@ QImage errorPopup(UiLanguage language) {
 
 } // namespace
 
+QImage reciterEntryPicture(UiLanguage language, const QString& name) {
+    const QRectF box(4, 0, 106, 21);
+    const Lines set = fittedLines(headingFamily(language), name, box.size(), isArabic(language) ? 16 : 13,
+                                  kReadableNamePx, false, leading(language));
+    if (set.lines.isEmpty())
+        return listEntry(language, 114, 21, name, {});
+    QImage image = canvas(114, 21, kListGreen);
+    QPainter p(&image);
+    prepare(p, language);
+    drawLines(p, box, set, kLightText, leading(language));
+    return image;
+}
+
 std::vector<InterfacePicture> libraryPictures(UiLanguage language, const Portion& portion) {
     std::vector<InterfacePicture> pictures;
     auto add = [&](int id, QImage image, bool bitmap = false) { pictures.push_back({id, std::move(image), bitmap}); };

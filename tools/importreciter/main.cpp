@@ -11,8 +11,12 @@
 #include "slot.h"
 #include "terminalprogress.h"
 
+#include "interfaceart.h"
+#include "interfacelibrary.h"
 #include "sounddecoder.h"
 
+#include <QBuffer>
+#include <QGuiApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
@@ -50,12 +54,29 @@ int syntheticMs(const QString& program, int sura, int aya) {
     return 0;
 }
 
-// The name shown for the slot, kept beside its import.
-bool writeName(const QString& program, int slot, const QString& name, QString* error) {
-    QSaveFile file(program + QStringLiteral("/Translations/Sound_aya/.import/%1/name").arg(slotFolderName(slot)));
-    if (!file.open(QIODevice::WriteOnly) || file.write(name.toUtf8() + '\n') < 0 || !file.commit()) {
+bool writeFile(const QString& path, const QByteArray& bytes, QString* error) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
         *error = QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString());
         return false;
+    }
+    return true;
+}
+
+// The name shown for the slot, kept beside its import with the reciter list's entry in both
+// interfaces, drawn as the data builder draws the list's entries.
+bool writeName(const QString& program, int slot, const QString& name, QString* error) {
+    const QString work = program + QStringLiteral("/Translations/Sound_aya/.import/") + slotFolderName(slot);
+    if (!zelan::datagen::loadInterfaceFonts(error) || !writeFile(work + QStringLiteral("/name"), name.toUtf8() + '\n', error))
+        return false;
+    for (const auto& [language, file] : {std::pair{zelan::datagen::UiLanguage::Arabic, "list_ara.png"},
+                                         std::pair{zelan::datagen::UiLanguage::Russian, "list_rus.png"}}) {
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        if (!zelan::datagen::reciterEntryPicture(language, name).save(&buffer, "PNG") ||
+            !writeFile(work + QLatin1Char('/') + QString::fromLatin1(file), png, error))
+            return false;
     }
     return true;
 }
@@ -63,7 +84,10 @@ bool writeName(const QString& program, int slot, const QString& name, QString* e
 } // namespace
 
 int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
+    // The list entries are drawn with the fonts; no window is ever shown.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("zelan-import-reciter"));
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -102,7 +126,9 @@ int main(int argc, char* argv[]) {
             return fail(QStringLiteral("--restore takes no collection folder"));
         if (!restoreSynthetic(program, slot, {}, &error))
             return fail(error);
-        QFile::remove(program + QStringLiteral("/Translations/Sound_aya/.import/%1/name").arg(slotFolderName(slot)));
+        for (const char* file : {"name", "list_ara.png", "list_rus.png"})
+            QFile::remove(program + QStringLiteral("/Translations/Sound_aya/.import/%1/%2")
+                                        .arg(slotFolderName(slot), QString::fromLatin1(file)));
         say(QStringLiteral("slot %1 holds the synthetic voice again").arg(slot));
         return 0;
     }
@@ -143,12 +169,15 @@ int main(int argc, char* argv[]) {
     zelan::tools::TerminalProgress copying(QStringLiteral("importing"), qsizetype(files.size()));
     if (!replaceSlot(program, slot, files, [&](int done, int) { copying.advance(done); }, &error))
         return fail(error + QStringLiteral("; the slot is as it was"));
-    const QString name = parser.value(nameOption).trimmed();
-    if (!name.isEmpty() && !writeName(program, slot, name, &error))
+    // Without a name the list shows the collection's folder name.
+    QString name = parser.value(nameOption).trimmed();
+    if (name.isEmpty())
+        name = QFileInfo(collection).fileName();
+    if (!writeName(program, slot, name, &error))
         return fail(error);
     say(QStringLiteral("slot %1%2: %3 recordings imported from %4%5 in %6 s")
             .arg(slot)
-            .arg(name.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(name))
+            .arg(QStringLiteral(" (%1)").arg(name))
             .arg(recordings.size() - size_t(std::count_if(files.begin(), files.end(),
                                                              [](const SlotFile& f) { return f.source.isEmpty(); })))
             .arg(collection)
