@@ -53,13 +53,13 @@ private slots:
             QDir::setCurrent(m_previous);
     }
 
-    // Continuous play with translation over sura 79 ayas 1 to 4 (eight files; aya 3 runs over
-    // from one half to the next at 1300 / 1999 of its recording). Every file is heard from its
+    // Continuous play with translation over sura 78 ayas 14 to 17 (eight files; aya 16 runs
+    // over from the first half of page 2 to the second). Every file is heard from its
     // first to its last sample, the next one after it with no overlap and no more silence added
     // than 20 ms; each completion notice comes within 20 ms after the heard end of its file,
     // and the half turns close after the heard moment of its word (kTurnLateLimitMs).
     void continuousPlayIsHeardWhole() {
-        const HeardRun run = playAndListen(*m_window, m_server, 79, 1, 8);
+        const HeardRun run = playAndListen(*m_window, m_server, 78, 14, 8);
         for (const QString& line : describe(run))
             qInfo("%s", qPrintable(line));
         keepRecording(run);
