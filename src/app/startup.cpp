@@ -5,10 +5,12 @@
 #include "fontsubstitutes.h"
 #include "main2.h"
 #include "messages.h"
+#include "reciterslot.h"
 #include "transdm.h"
 #include "transrep.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QScopeGuard>
 
 namespace zelan::app {
@@ -32,6 +34,9 @@ int runProgram(QApplication& application) {
     try {
         ui::installFontSubstitutes();
         design::initDesignResources();
+        // An import of a reciter interrupted after it committed is completed before any
+        // recording is opened, so no slot plays half changed.
+        recitation::completeCommittedChanges(QDir::currentPath());
         main_frm2 = new Tmain_frm2();
         trans_dm_fm = new Ttrans_dm_fm();
         trans_rep_fm = new Ttrans_rep_fm();

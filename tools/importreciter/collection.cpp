@@ -11,10 +11,6 @@ namespace zelan::importer {
 
 namespace {
 
-QString fileName(int sura, int aya) {
-    return QStringLiteral("%1%2.mp3").arg(sura, 3, 10, QLatin1Char('0')).arg(aya, 3, 10, QLatin1Char('0'));
-}
-
 // What is wrong with a file the decoder refused, in the words of the list (which names the
 // file itself).
 QString decodeFault(std::uint32_t error, const QString& detail) {
@@ -33,18 +29,6 @@ QString decodeFault(std::uint32_t error, const QString& detail) {
 QString seconds(qint64 ms) { return QString::number(ms / 1000.0, 'f', 1) + QStringLiteral(" s"); }
 
 } // namespace
-
-std::vector<Recording> portionRecordings() {
-    std::vector<Recording> recordings;
-    for (int aya = 1; aya <= data::ayaCount(1); ++aya)
-        recordings.push_back({1, aya, fileName(1, aya)});
-    for (int sura = 78; sura <= 114; ++sura) {
-        recordings.push_back({sura, 0, fileName(1, 1)});
-        for (int aya = 1; aya <= data::ayaCount(sura); ++aya)
-            recordings.push_back({sura, aya, fileName(sura, aya)});
-    }
-    return recordings;
-}
 
 std::vector<Fault> checkCollection(const QString& folder, const std::function<int(int, int)>& syntheticMs,
                                    const std::function<void(int, int)>& progress) {

@@ -5,6 +5,8 @@
 // the opening formula being sura 1's first aya ("001001.mp3"), which stands before every sura
 // from 78 on.
 
+#include "reciterslot.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -13,17 +15,8 @@
 
 namespace zelan::importer {
 
-// One recording a slot of the program holds: aya `aya` of sura `sura` (aya 0: the opening
-// formula of suras 78 to 114), and the collection's file for it.
-struct Recording {
-    int sura = 0;
-    int aya = 0;
-    QString file; // in the collection, e.g. "078001.mp3"; "001001.mp3" for every opening formula
-};
-
-// Every recording of a slot, in reading order: sura 1 ayas 1 to 7, then for each sura from 78
-// to 114 its opening formula and ayas 1 to n.
-std::vector<Recording> portionRecordings();
+using recitation::Recording;
+using recitation::portionRecordings;
 
 // A file of the collection at fault, and what is wrong with it.
 struct Fault {

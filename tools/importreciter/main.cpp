@@ -8,7 +8,7 @@
 // anything changes; the slot is then replaced as a whole, or left as it was.
 
 #include "collection.h"
-#include "slot.h"
+#include "reciterslot.h"
 #include "terminalprogress.h"
 
 #include "interfaceart.h"
@@ -27,6 +27,7 @@
 #include <cstdio>
 
 using namespace zelan::importer;
+using namespace zelan::recitation;
 
 namespace {
 

@@ -3,7 +3,7 @@
 // --restore, a folder it cannot write, and a run killed part way.
 
 #include "collection.h"
-#include "slot.h"
+#include "reciterslot.h"
 #include "testmain.h"
 
 #include <QDir>
@@ -22,6 +22,7 @@
 #include <unistd.h>
 
 using namespace zelan::importer;
+using namespace zelan::recitation;
 
 namespace {
 

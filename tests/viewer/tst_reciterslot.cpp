@@ -3,17 +3,19 @@
 // restore; an interruption before the journal leaves the slot as it was, one after it is
 // completed the next time.
 
-#include "slot.h"
+#include "reciterslot.h"
 #include "testmain.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QMap>
+#include <QProcess>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
-using namespace zelan::importer;
+using namespace zelan::recitation;
 
 namespace {
 
@@ -144,6 +146,29 @@ private slots:
         QVERIFY(!QFileInfo::exists(m_program + QStringLiteral("/Translations/Sound_aya/.import/Pellune/new")));
     }
 
+    // One change of a slot at a time: while another process holds the slot, a change is
+    // refused and the slot stays as it was.
+    void oneChangeAtATime() {
+        const QString work = m_program + QStringLiteral("/Translations/Sound_aya/.import/Pellune");
+        QVERIFY(QDir().mkpath(work));
+        QProcess holder; // a lock whose owner lives: a process of its own, so it is not stale
+        holder.start(QStringLiteral("sleep"), {QStringLiteral("30")});
+        QVERIFY(holder.waitForStarted());
+        QFile lock(work + QStringLiteral("/lock"));
+        QVERIFY(lock.open(QIODevice::WriteOnly));
+        lock.write(QByteArray::number(holder.processId()) + "\nsleep\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+        lock.close();
+        QString error;
+        QVERIFY(!replaceSlot(m_program, kSlot, collectionFiles(), {}, &error));
+        QVERIFY2(error.contains(QLatin1String("under way")), qPrintable(error));
+        QCOMPARE(slotFiles(), synthetic());
+        holder.kill();
+        holder.waitForFinished();
+        // Its owner gone, the lock is taken over.
+        QVERIFY2(replaceSlot(m_program, kSlot, collectionFiles(), {}, &error), qPrintable(error));
+        QCOMPARE(slotFiles(), imported());
+    }
+
     // Interrupted at each point of the swap of a committed change (after 0, 1 or 20 sura
     // folders, or between the two moves of one), the next change's start completes it; a
     // change interrupted before its journal is dropped.
@@ -178,6 +203,11 @@ private slots:
                 QVERIFY(QDir().rename(work + QStringLiteral("/new/sora%1").arg(suras[size_t(k)]), target));
         }
         QString error;
+        // The program's start completes a committed change and leaves a staging tree alone
+        // (an import may be filling it); the next change's start drops it.
+        completeCommittedChanges(m_program);
+        QCOMPARE(slotFiles(), committed ? imported() : synthetic());
+        QCOMPARE(QFileInfo::exists(work + QStringLiteral("/new")), !committed);
         QVERIFY2(finishInterruptedChange(m_program, kSlot, &error), qPrintable(error));
         QCOMPARE(slotFiles(), committed ? imported() : synthetic());
         QCOMPARE(slotImported(m_program, kSlot), committed);
@@ -191,4 +221,4 @@ private slots:
 };
 
 ZELAN_TEST_CLASS(SlotTest)
-#include "tst_slot.moc"
+#include "tst_reciterslot.moc"

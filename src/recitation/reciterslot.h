@@ -6,17 +6,28 @@
 // (Translations/Sound_aya/.import/<slot folder>/new), then writes a journal, which is the
 // point of no return, and then swaps the sura folders one by one by renaming. An interruption
 // before the journal leaves the slot as it was (the staging tree is cleared the next time);
-// one after it is completed the next time (finishInterruptedChange), so the slot ends either
-// as before or fully changed.
-
-#include "collection.h"
+// one after it is completed the next time (finishInterruptedChange, or the program's start),
+// so the slot ends either as before or fully changed. One change of a slot runs at a time.
 
 #include <QString>
 
 #include <functional>
 #include <vector>
 
-namespace zelan::importer {
+namespace zelan::recitation {
+
+// One recording a slot holds: aya `aya` of sura `sura` (aya 0: the opening formula of suras 78
+// to 114), and the name of its file in a reciter's collection ("078001.mp3"; "001001.mp3" for
+// every opening formula, which these collections record once as sura 1's first aya).
+struct Recording {
+    int sura = 0;
+    int aya = 0;
+    QString file;
+};
+
+// Every recording of a slot, in reading order: sura 1 ayas 1 to 7, then for each sura from 78
+// to 114 its opening formula and ayas 1 to n.
+std::vector<Recording> portionRecordings();
 
 // The folder piece of slot 1 to 4 ("Zorvik", "Pellune", "Sarnex", "Wendak"), empty otherwise.
 QString slotFolderName(int slot);
@@ -48,7 +59,13 @@ bool restoreSynthetic(const QString& program, int slot, const Progress& progress
 bool slotImported(const QString& program, int slot);
 
 // Completes a change that was interrupted after its journal, or clears the staging tree of
-// one interrupted before. False with `error` when a folder cannot be moved.
+// one interrupted before. False with `error` when a folder cannot be moved or another change
+// of the slot is under way.
 bool finishInterruptedChange(const QString& program, int slot, QString* error);
 
-} // namespace zelan::importer
+// What the program does at its start: completes every committed change that was interrupted,
+// so that it never plays a slot half changed; a change under way elsewhere, or a staging tree
+// not yet committed, is left alone.
+void completeCommittedChanges(const QString& program);
+
+} // namespace zelan::recitation

@@ -1,15 +1,18 @@
-#include "slot.h"
+#include "reciterslot.h"
+
+#include "reciters.h"
+
+#include "ayacount.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QSaveFile>
 
-namespace zelan::importer {
+namespace zelan::recitation {
 
 namespace {
-
-const char* const kSlotFolders[] = {"Zorvik", "Pellune", "Sarnex", "Wendak"};
 
 QString recordingsFolder(const QString& program) { return program + QStringLiteral("/Translations/Sound_aya"); }
 
@@ -106,9 +109,22 @@ bool commitAndSwap(const QString& program, int slot, const Journal& journal, QSt
 
 } // namespace
 
-QString slotFolderName(int slot) {
-    return slot >= 1 && slot <= 4 ? QString::fromLatin1(kSlotFolders[slot - 1]) : QString();
+std::vector<Recording> portionRecordings() {
+    auto fileName = [](int sura, int aya) {
+        return QStringLiteral("%1%2.mp3").arg(sura, 3, 10, QLatin1Char('0')).arg(aya, 3, 10, QLatin1Char('0'));
+    };
+    std::vector<Recording> recordings;
+    for (int aya = 1; aya <= data::ayaCount(1); ++aya)
+        recordings.push_back({1, aya, fileName(1, aya)});
+    for (int sura = 78; sura <= 114; ++sura) {
+        recordings.push_back({sura, 0, fileName(1, 1)});
+        for (int aya = 1; aya <= data::ayaCount(sura); ++aya)
+            recordings.push_back({sura, aya, fileName(sura, aya)});
+    }
+    return recordings;
 }
+
+QString slotFolderName(int slot) { return reciterFolder(slot); }
 
 QString slotSuraFolder(const QString& program, int slot, int sura) {
     return recordingsFolder(program) + QLatin1Char('/') + suraName(sura) + QStringLiteral("/Tivlo/") +
@@ -119,7 +135,11 @@ bool slotImported(const QString& program, int slot) {
     return QFileInfo(workFolder(program, slot) + QStringLiteral("/synthetic")).isDir();
 }
 
-bool finishInterruptedChange(const QString& program, int slot, QString* error) {
+namespace {
+
+// Completes a committed change; with `dropUncommitted`, also clears the staging tree of one
+// that never reached its journal.
+bool finish(const QString& program, int slot, bool dropUncommitted, QString* error) {
     const QString work = workFolder(program, slot);
     if (const std::optional<Journal> journal = readJournal(work))
         return swap(program, slot, *journal, error);
@@ -128,10 +148,53 @@ bool finishInterruptedChange(const QString& program, int slot, QString* error) {
                      .arg(journalPath(work), work);
         return false;
     }
-    // Never committed: the slot is as it was.
-    QDir(work + QStringLiteral("/new")).removeRecursively();
-    QDir(work + QStringLiteral("/old")).removeRecursively();
+    if (dropUncommitted) {
+        QDir(work + QStringLiteral("/new")).removeRecursively();
+        QDir(work + QStringLiteral("/old")).removeRecursively();
+    }
     return true;
+}
+
+// One change of a slot at a time: the lock lives in the slot's work folder and is taken over
+// when the process that held it has ended.
+struct SlotLock {
+    explicit SlotLock(const QString& program, int slot)
+        : made(QDir().mkpath(workFolder(program, slot))), file(workFolder(program, slot) + QStringLiteral("/lock")) {
+        file.setStaleLockTime(0);
+    }
+    bool take(int slot, QString* error) {
+        if (made && file.tryLock(0))
+            return true;
+        *error = file.error() == QLockFile::LockFailedError
+                     ? QStringLiteral("another change of slot %1 is under way").arg(slot)
+                     : QStringLiteral("cannot take the lock %1 (is the folder writable?)").arg(file.fileName());
+        return false;
+    }
+    bool made;
+    QLockFile file;
+};
+
+} // namespace
+
+bool finishInterruptedChange(const QString& program, int slot, QString* error) {
+    if (slotFolderName(slot).isEmpty()) {
+        *error = QStringLiteral("there is no slot %1: the slots are 1 to 4").arg(slot);
+        return false;
+    }
+    SlotLock lock(program, slot);
+    return lock.take(slot, error) && finish(program, slot, true, error);
+}
+
+void completeCommittedChanges(const QString& program) {
+    for (int slot = 1; slot <= 4; ++slot) {
+        const QString work = workFolder(program, slot);
+        if (!QFileInfo::exists(journalPath(work)))
+            continue;
+        SlotLock lock(program, slot);
+        QString error;
+        if (lock.take(slot, &error))
+            finish(program, slot, false, &error);
+    }
 }
 
 bool replaceSlot(const QString& program, int slot, const std::vector<SlotFile>& files, const Progress& progress,
@@ -140,7 +203,8 @@ bool replaceSlot(const QString& program, int slot, const std::vector<SlotFile>& 
         *error = QStringLiteral("there is no slot %1: the slots are 1 to 4").arg(slot);
         return false;
     }
-    if (!finishInterruptedChange(program, slot, error))
+    SlotLock lock(program, slot);
+    if (!lock.take(slot, error) || !finish(program, slot, true, error))
         return false;
     const QString work = workFolder(program, slot);
     const QString staging = work + QStringLiteral("/new");
@@ -175,7 +239,8 @@ bool restoreSynthetic(const QString& program, int slot, const Progress& progress
         *error = QStringLiteral("there is no slot %1: the slots are 1 to 4").arg(slot);
         return false;
     }
-    if (!finishInterruptedChange(program, slot, error))
+    SlotLock lock(program, slot);
+    if (!lock.take(slot, error) || !finish(program, slot, true, error))
         return false;
     if (!slotImported(program, slot)) {
         *error = QStringLiteral("slot %1 holds the synthetic voice already").arg(slot);
@@ -187,4 +252,4 @@ bool restoreSynthetic(const QString& program, int slot, const Progress& progress
     return ok;
 }
 
-} // namespace zelan::importer
+} // namespace zelan::recitation
