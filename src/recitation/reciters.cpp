@@ -1,13 +1,71 @@
 #include "reciters.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+
+#include <sqlite3.h>
+
+#include <map>
+#include <tuple>
 
 namespace zelan::recitation {
 
 QString reciterFolder(int reciterNumber) {
     static const char* const folders[] = {"Zorvik", "Pellune", "Sarnex", "Wendak"};
     return reciterNumber >= 1 && reciterNumber <= 4 ? QString::fromLatin1(folders[reciterNumber - 1]) : QString();
+}
+
+namespace {
+
+bool holdsImport(int reciterNumber) {
+    const QString folder = reciterFolder(reciterNumber);
+    return !folder.isEmpty() &&
+           QFileInfo(QDir::currentPath() + QStringLiteral("/Translations/Sound_aya/.import/") + folder + QStringLiteral("/synthetic"))
+               .isDir();
+}
+
+// The rows of the turn table, read again when the file changes.
+struct TurnTable {
+    QString path;
+    QDateTime modified;
+    qint64 size = -1;
+    std::map<std::tuple<int, int, int>, float> fractions;
+};
+
+} // namespace
+
+std::optional<float> importedTurnFraction(int reciterNumber, int sora, int aya) {
+    if (!holdsImport(reciterNumber))
+        return std::nullopt;
+    static TurnTable table;
+    const QString path = QDir::currentPath() + QStringLiteral("/trans_RUS/ReciterTurns.db");
+    const QFileInfo info(path);
+    if (!info.isFile())
+        return std::nullopt;
+    if (table.path != path || table.modified != info.lastModified() || table.size != info.size()) {
+        table = {path, info.lastModified(), info.size(), {}};
+        sqlite3* db = nullptr;
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
+            sqlite3_prepare_v2(db, "SELECT slot, soranum, ayanum, timedelay, totalAyaTime FROM ReciterTurns", -1,
+                               &statement, nullptr) == SQLITE_OK) {
+            while (sqlite3_step(statement) == SQLITE_ROW) {
+                const double delay = sqlite3_column_double(statement, 3);
+                const double total = sqlite3_column_double(statement, 4);
+                // A share outside the recording is no turn.
+                if (total > 0 && delay > 0 && delay < total)
+                    table.fractions[{sqlite3_column_int(statement, 0), sqlite3_column_int(statement, 1),
+                                     sqlite3_column_int(statement, 2)}] = float(delay / total);
+            }
+        }
+        sqlite3_finalize(statement);
+        sqlite3_close(db);
+    }
+    const auto found = table.fractions.find({reciterNumber, sora, aya});
+    if (found == table.fractions.end())
+        return std::nullopt;
+    return found->second;
 }
 
 QImage importedReciterEntry(int reciterNumber, bool russian) {

@@ -5,6 +5,7 @@
 
 #include "audioplayer.h"
 #include "query.h"
+#include "reciters.h"
 
 #include <QTimer>
 
@@ -14,8 +15,13 @@ float Truvo_frm::getHalfTurnFraction() {
     const int lastaya = LastAya_qr->fieldByName(QStringLiteral("lastaya")).asInteger();
     const float timedelay = float(LastAya_qr->fieldByName(QStringLiteral("timedelay")).asFloat());
     const float total = float(LastAya_qr->fieldByName(QStringLiteral("totalAyaTime")).asFloat());
-    if (lastaya == 1 && timedelay > 0)
+    if (lastaya == 1 && timedelay > 0) {
+        // An imported reciter reaches the second half's first word at a moment of its own.
+        if (const std::optional<float> imported =
+                zelan::recitation::importedTurnFraction(reciterNumber, currentSora, currentAya))
+            return *imported;
         return timedelay / total;
+    }
     if (lastaya == 1 && timedelay == 0)
         return 0;
     return -1;

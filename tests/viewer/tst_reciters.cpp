@@ -10,7 +10,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sqlite3.h>
+
 using zelan::recitation::importedReciterEntry;
+using zelan::recitation::importedTurnFraction;
 
 class RecitersTest : public QObject {
     Q_OBJECT
@@ -40,6 +43,32 @@ private slots:
         QVERIFY(text.open(QIODevice::WriteOnly) && text.write("not a picture") > 0);
         text.close();
         QVERIFY(importedReciterEntry(3, false).isNull());
+        QDir::setCurrent(previous);
+    }
+
+    // The turn within an aya of an imported slot: its row's share of the recording, while the
+    // slot holds the import; none for a row outside its recording, or another slot.
+    void importedTurn() {
+        QTemporaryDir folder;
+        const QString previous = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(folder.path()));
+        QVERIFY(QDir().mkpath(QStringLiteral("trans_RUS")));
+        sqlite3* db = nullptr;
+        QCOMPARE(sqlite3_open("trans_RUS/ReciterTurns.db", &db), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(db,
+                              "CREATE TABLE ReciterTurns (slot SMALLINT, soranum SMALLINT, ayanum SMALLINT, "
+                              "timedelay REAL, totalAyaTime REAL);"
+                              "INSERT INTO ReciterTurns VALUES (2, 78, 16, 2500, 10000);"
+                              "INSERT INTO ReciterTurns VALUES (2, 79, 30, 12000, 10000);",
+                              nullptr, nullptr, nullptr),
+                 SQLITE_OK);
+        sqlite3_close(db);
+        QVERIFY(!importedTurnFraction(2, 78, 16)); // the slot holds the synthetic voice
+        QVERIFY(QDir().mkpath(QStringLiteral("Translations/Sound_aya/.import/Pellune/synthetic")));
+        QCOMPARE(importedTurnFraction(2, 78, 16).value_or(-1), 0.25f);
+        QVERIFY(!importedTurnFraction(2, 79, 30)); // beyond its recording
+        QVERIFY(!importedTurnFraction(2, 80, 20)); // no row
+        QVERIFY(!importedTurnFraction(1, 78, 16)); // another slot
         QDir::setCurrent(previous);
     }
 };

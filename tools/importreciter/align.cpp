@@ -189,12 +189,20 @@ double snapToPause(const Features& real, double ms, double windowMs) {
     const float quiet = peak - 30;
     const int centre = int(std::lround(ms / kFrameMs));
     const int reach = int(std::lround(windowMs / kFrameMs));
-    // The ends of the pauses (a quiet frame followed by a voiced one) within the window; the
-    // one nearest the estimate.
+    // The ends of the pauses (kPauseFrames quiet frames followed by a voiced one: a stop
+    // consonant's closure inside a word is shorter) within the window, the one nearest the
+    // estimate: a pause the estimate lies in, or one that ended before it. A pause after the
+    // estimate with sound in between follows a word that began without one.
+    constexpr int kPauseFrames = 4;
+    const int last = int(real.energy.size()) - 1;
     int best = -1;
-    for (int f = std::max(1, centre - reach); f <= std::min(int(real.energy.size()) - 1, centre + reach); ++f) {
-        if (real.energy[size_t(f) - 1] < quiet && real.energy[size_t(f)] >= quiet &&
-            (best < 0 || std::abs(f - centre) < std::abs(best - centre)))
+    for (int f = std::max(kPauseFrames, centre - reach); f <= std::min(last, centre + reach); ++f) {
+        bool pause = real.energy[size_t(f)] >= quiet;
+        for (int k = 1; k <= kPauseFrames && pause; ++k)
+            pause = real.energy[size_t(f - k)] < quiet;
+        for (int g = std::max(centre, 0); pause && g < f; ++g)
+            pause = real.energy[size_t(g)] < quiet;
+        if (pause && (best < 0 || std::abs(f - centre) < std::abs(best - centre)))
             best = f;
     }
     // The first frame that holds the sound again holds it in the later part of its window:

@@ -10,6 +10,7 @@
 #include "collection.h"
 #include "reciterslot.h"
 #include "terminalprogress.h"
+#include "turns.h"
 
 #include "interfaceart.h"
 #include "interfacelibrary.h"
@@ -25,6 +26,7 @@
 #include <QSaveFile>
 
 #include <cstdio>
+#include <map>
 
 using namespace zelan::importer;
 using namespace zelan::recitation;
@@ -127,6 +129,8 @@ int main(int argc, char* argv[]) {
             return fail(QStringLiteral("--restore takes no collection folder"));
         if (!restoreSynthetic(program, slot, {}, &error))
             return fail(error);
+        if (!writeTurns(program, slot, {}, &error))
+            return fail(error);
         for (const char* file : {"name", "list_ara.png", "list_rus.png"})
             QFile::remove(program + QStringLiteral("/Translations/Sound_aya/.import/%1/%2")
                                         .arg(slotFolderName(slot), QString::fromLatin1(file)));
@@ -163,10 +167,27 @@ int main(int argc, char* argv[]) {
                                           : QString()));
     }
 
-    // 2. The slot replaced as a whole.
     std::vector<SlotFile> files;
-    for (const Recording& r : recordings)
+    std::map<std::pair<int, int>, QString> sources;
+    for (const Recording& r : recordings) {
         files.push_back({r, missing.contains(r.file) ? QString() : QDir(collection).filePath(r.file)});
+        if (!files.back().source.isEmpty())
+            sources[{r.sura, r.aya}] = files.back().source;
+    }
+
+    // 2. The turns within the ayas that run over from one half to the next, where this reciter
+    // reaches the second half's first word.
+    const std::optional<std::vector<Turn>> synthetic = syntheticTurns(program, &error);
+    if (!synthetic)
+        return fail(error + QStringLiteral("; nothing was changed"));
+    QElapsedTimer aligning;
+    aligning.start();
+    zelan::tools::TerminalProgress turnProgress(QStringLiteral("aligning"), qsizetype(synthetic->size()));
+    const std::vector<Turn> turns =
+        estimateTurns(program, *synthetic, sources, [&](int done, int) { turnProgress.advance(done); });
+    const qint64 alignMs = aligning.elapsed();
+
+    // 3. The slot replaced as a whole, then its turns.
     zelan::tools::TerminalProgress copying(QStringLiteral("importing"), qsizetype(files.size()));
     if (!replaceSlot(program, slot, files, [&](int done, int) { copying.advance(done); }, &error))
         return fail(error + QStringLiteral("; the slot is as it was"));
@@ -176,7 +197,9 @@ int main(int argc, char* argv[]) {
         name = QFileInfo(collection).fileName();
     if (!writeName(program, slot, name, &error))
         return fail(error);
-    say(QStringLiteral("slot %1%2: %3 recordings imported from %4%5 in %6 s")
+    if (!writeTurns(program, slot, turns, &error))
+        return fail(error + QStringLiteral("; the pages turn at the synthetic voice's marks"));
+    say(QStringLiteral("slot %1%2: %3 recordings imported from %4%5 in %6 s (%7 turns aligned in %8 s)")
             .arg(slot)
             .arg(QStringLiteral(" (%1)").arg(name))
             .arg(recordings.size() - size_t(std::count_if(files.begin(), files.end(),
@@ -186,6 +209,8 @@ int main(int argc, char* argv[]) {
                                    : QStringLiteral("; the slot's own recording kept for %1 missing: %2")
                                          .arg(missing.size())
                                          .arg(missing.join(QStringLiteral(", "))))
-            .arg(clock.elapsed() / 1000.0, 0, 'f', 1));
+            .arg(clock.elapsed() / 1000.0, 0, 'f', 1)
+            .arg(turns.size())
+            .arg(alignMs / 1000.0, 0, 'f', 1));
     return 0;
 }

@@ -17,6 +17,8 @@
 #include <QTest>
 #include <QThread>
 
+#include <sqlite3.h>
+
 #include <algorithm>
 #include <cmath>
 #include <unistd.h>
@@ -111,6 +113,22 @@ private slots:
             }
             QFile::copy(m_good, m_collection + QLatin1Char('/') + r.file);
         }
+        // The line table's turn marks: two ayas that run over from one half to the next.
+        QVERIFY(QDir().mkpath(m_program + QStringLiteral("/trans_RUS")));
+        sqlite3* db = nullptr;
+        QCOMPARE(sqlite3_open((m_program + QStringLiteral("/trans_RUS/LINES_ruvo.DB")).toUtf8().constData(), &db),
+                 SQLITE_OK);
+        QCOMPARE(sqlite3_exec(db,
+                              "CREATE TABLE LINES_ruvo (pagenum SMALLINT, halfnum SMALLINT, soranum SMALLINT, "
+                              "ayanum SMALLINT, ylinefromtop SMALLINT, x1aya SMALLINT, x2aya SMALLINT, lastaya "
+                              "SMALLINT, timedelay REAL, totalAyaTime REAL);"
+                              "INSERT INTO LINES_ruvo VALUES (2, 1, 78, 16, 300, 10, 200, 1, 500, 1000);"
+                              "INSERT INTO LINES_ruvo VALUES (2, 2, 78, 16, 30, 10, 200, 1, 500, 1000);"
+                              "INSERT INTO LINES_ruvo VALUES (4, 1, 79, 30, 300, 10, 200, 1, 250, 1000);"
+                              "INSERT INTO LINES_ruvo VALUES (2, 1, 78, 15, 250, 10, 200, 0, 0, 0);",
+                              nullptr, nullptr, nullptr),
+                 SQLITE_OK);
+        sqlite3_close(db);
         // The imported files differ from the slot's by a byte the decoder passes over.
         for (const Recording& r : portionRecordings()) {
             QFile file(m_collection + QLatin1Char('/') + r.file);
@@ -158,7 +176,22 @@ private slots:
                                   m_collection},
                                  m_dir.path());
         QCOMPARE(imported.status, 0);
-        QVERIFY2(imported.output.contains(QLatin1String("608 recordings imported")), qPrintable(imported.output));
+        QVERIFY2(imported.output.contains(QLatin1String("608 recordings imported")) &&
+                     imported.output.contains(QLatin1String("2 turns aligned")),
+                 qPrintable(imported.output));
+        // Each running-over aya has its turn in the slot's rows, inside its recording.
+        sqlite3* db = nullptr;
+        QCOMPARE(sqlite3_open((m_program + QStringLiteral("/trans_RUS/ReciterTurns.db")).toUtf8().constData(), &db),
+                 SQLITE_OK);
+        auto count = [&](const char* sql) {
+            sqlite3_stmt* statement = nullptr;
+            sqlite3_prepare_v2(db, sql, -1, &statement, nullptr);
+            const int n = sqlite3_step(statement) == SQLITE_ROW ? sqlite3_column_int(statement, 0) : -1;
+            sqlite3_finalize(statement);
+            return n;
+        };
+        QCOMPARE(count("SELECT COUNT(*) FROM ReciterTurns WHERE slot = 3 AND timedelay > 0 AND timedelay < totalAyaTime"),
+                 2);
         QVERIFY(slotTree(3) != synthetic);
         QVERIFY(slotTree(3).value(QStringLiteral("1/1")).endsWith('\0'));
         const QString work = m_program + QStringLiteral("/Translations/Sound_aya/.import/Sarnex");
@@ -170,6 +203,8 @@ private slots:
         QCOMPARE(restored.status, 0);
         QCOMPARE(slotTree(3), synthetic);
         QVERIFY(!QFileInfo::exists(work + QStringLiteral("/list_rus.png")));
+        QCOMPARE(count("SELECT COUNT(*) FROM ReciterTurns WHERE slot = 3"), 0);
+        sqlite3_close(db);
         QCOMPARE(run({QStringLiteral("--slot"), QStringLiteral("3"), QStringLiteral("--restore")}, m_program).status, 1);
     }
 
