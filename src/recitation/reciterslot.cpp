@@ -103,6 +103,33 @@ bool swap(const QString& program, int slot, const Journal& journal, QString* err
     return true;
 }
 
+// A link to a folder becomes a folder of links to its entries, built beside and put in place
+// by renaming.
+bool unlinkFolder(const QString& path, QString* error) {
+    const QFileInfo info(path);
+    if (!info.isSymLink())
+        return true;
+    const QString target = info.symLinkTarget();
+    const QString beside = path + QStringLiteral(".zelan-new");
+    QDir(beside).removeRecursively();
+    if (!QDir().mkpath(beside)) {
+        *error = QStringLiteral("cannot create %1").arg(beside);
+        return false;
+    }
+    const QStringList entries = QDir(target).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString& entry : entries) {
+        if (!QFile::link(target + QLatin1Char('/') + entry, beside + QLatin1Char('/') + entry)) {
+            *error = QStringLiteral("cannot link %1 in %2").arg(entry, beside);
+            return false;
+        }
+    }
+    if (!QFile::remove(path) || !QDir().rename(beside, path)) {
+        *error = QStringLiteral("cannot put the folder %1 in place of the link %2").arg(beside, path);
+        return false;
+    }
+    return true;
+}
+
 bool commitAndSwap(const QString& program, int slot, const Journal& journal, QString* error) {
     return writeJournal(workFolder(program, slot), journal, error) && swap(program, slot, journal, error);
 }
@@ -129,6 +156,18 @@ QString slotFolderName(int slot) { return reciterFolder(slot); }
 QString slotSuraFolder(const QString& program, int slot, int sura) {
     return recordingsFolder(program) + QLatin1Char('/') + suraName(sura) + QStringLiteral("/Tivlo/") +
            slotFolderName(slot);
+}
+
+bool makeSlotChangeable(const QString& program, QString* error) {
+    const QString translations = program + QStringLiteral("/Translations");
+    if (!unlinkFolder(translations, error) || !unlinkFolder(recordingsFolder(program), error))
+        return false;
+    for (const int sura : portionSuras()) {
+        const QString folder = recordingsFolder(program) + QLatin1Char('/') + suraName(sura);
+        if (!unlinkFolder(folder, error) || !unlinkFolder(folder + QStringLiteral("/Tivlo"), error))
+            return false;
+    }
+    return true;
 }
 
 bool slotImported(const QString& program, int slot) {

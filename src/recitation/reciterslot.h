@@ -44,6 +44,13 @@ struct SlotFile {
 
 using Progress = std::function<void(int done, int total)>;
 
+// Makes a slot's folders changeable in a user's program folder whose recordings link to an
+// installed, read-only one: each folder on the way to the slot's folders
+// (Translations, Sound_aya, sora<N>, Tivlo) that is a link becomes a folder of links to what
+// it held, so that the slot's folders can be replaced and the installed files stay as they
+// are. Nothing to do in a folder of real files. False with `error` naming the folder.
+bool makeSlotChangeable(const QString& program, QString* error);
+
 // Replaces the slot's recordings with `files`. The synthetic voice's recordings that a first
 // change replaces are kept (Translations/Sound_aya/.import/<slot folder>/synthetic) for
 // restoreSynthetic. Returns false with `error` naming the file or folder at fault; the slot

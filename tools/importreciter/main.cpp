@@ -24,6 +24,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStandardPaths>
 
 #include <cstdio>
 #include <map>
@@ -100,9 +101,11 @@ int main(int argc, char* argv[]) {
                                         QStringLiteral("n"));
     const QCommandLineOption nameOption(QStringLiteral("name"), QStringLiteral("The reciter's name for the list."),
                                         QStringLiteral("name"));
-    const QCommandLineOption programOption(QStringLiteral("program"),
-                                           QStringLiteral("The program folder (default: the current folder)."),
-                                           QStringLiteral("folder"), QStringLiteral("."));
+    const QCommandLineOption programOption(
+        QStringLiteral("program"),
+        QStringLiteral("The program folder (default: the current folder, or else the user's own folder of an "
+                       "installed program, $XDG_DATA_HOME/zelan)."),
+        QStringLiteral("folder"));
     const QCommandLineOption keepMissing(
         QStringLiteral("keep-missing"),
         QStringLiteral("Keep the slot's own recording for each file the collection lacks."));
@@ -115,11 +118,28 @@ int main(int argc, char* argv[]) {
     const int slot = parser.value(slotOption).toInt(&ok);
     if (!ok || slotFolderName(slot).isEmpty())
         return fail(QStringLiteral("--slot takes a slot number from 1 to 4, not \"%1\"").arg(parser.value(slotOption)));
-    const QString program = QDir(parser.value(programOption)).absolutePath();
-    if (!QFileInfo(program + QStringLiteral("/Translations/Sound_aya")).isDir())
+    auto isProgram = [](const QString& folder) {
+        return QFileInfo(folder + QStringLiteral("/Translations/Sound_aya")).isDir();
+    };
+    QString program = QDir(parser.isSet(programOption) ? parser.value(programOption) : QStringLiteral(".")).absolutePath();
+    if (!parser.isSet(programOption) && !isProgram(program)) {
+        // An installed program runs each user from a folder of their own, which links to the
+        // installed files; the import goes there and leaves those untouched.
+        const QString own =
+            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/zelan");
+        if (!isProgram(own))
+            return fail(QStringLiteral("the current folder is no program folder, and %1 is not there either: "
+                                       "start zelan once, or name the program folder with --program")
+                            .arg(own));
+        program = own;
+    }
+    if (!isProgram(program))
         return fail(QStringLiteral("%1 is no program folder (it has no Translations/Sound_aya)").arg(program));
     QString error;
-    if (!finishInterruptedChange(program, slot, &error))
+    // In a user's folder of an installed program the recordings are links to the installed
+    // ones: the folders down to the slots become the user's own (still linking to them), so
+    // that the slot's folders can change and the installed files stay as they are.
+    if (!makeSlotChangeable(program, &error) || !finishInterruptedChange(program, slot, &error))
         return fail(error);
 
     QElapsedTimer clock;
