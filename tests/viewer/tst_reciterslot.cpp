@@ -146,6 +146,29 @@ private slots:
         QVERIFY(!QFileInfo::exists(m_program + QStringLiteral("/Translations/Sound_aya/.import/Pellune/new")));
     }
 
+    // A user's folder whose recordings link to an installed folder: the slot changes there,
+    // the installed files and the other slots' links stay.
+    void userFolderOfAnInstalledProgram() {
+        const QString user = m_dir.filePath(QStringLiteral("user"));
+        QDir(user).removeRecursively();
+        QVERIFY(QDir().mkpath(user));
+        QVERIFY(QFile::link(m_program + QStringLiteral("/Translations"), user + QStringLiteral("/Translations")));
+        const QMap<QString, QByteArray> installed = tree(m_program);
+        QString error;
+        QVERIFY2(makeSlotChangeable(user, &error), qPrintable(error));
+        QVERIFY2(makeSlotChangeable(user, &error), qPrintable(error)); // a second time: nothing to do
+        QVERIFY2(replaceSlot(user, kSlot, collectionFiles(), {}, &error), qPrintable(error));
+        QCOMPARE(tree(m_program), installed);
+        QVERIFY(QFileInfo(slotSuraFolder(user, 1, 78)).isSymLink());
+        QVERIFY(!QFileInfo(slotSuraFolder(user, kSlot, 78)).isSymLink());
+        QFile file(slotSuraFolder(user, kSlot, 78) + QStringLiteral("/a1.mp3"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("real 078001.mp3"));
+        QVERIFY2(restoreSynthetic(user, kSlot, {}, &error), qPrintable(error));
+        QVERIFY(QFileInfo(slotSuraFolder(user, kSlot, 78)).isSymLink());
+        QCOMPARE(tree(m_program), installed);
+    }
+
     // One change of a slot at a time: while another process holds the slot, a change is
     // refused and the slot stays as it was.
     void oneChangeAtATime() {
