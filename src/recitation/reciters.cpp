@@ -1,5 +1,7 @@
 #include "reciters.h"
 
+#include "reciterslot.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -18,13 +20,6 @@ QString reciterFolder(int reciterNumber) {
 
 namespace {
 
-bool holdsImport(int reciterNumber) {
-    const QString folder = reciterFolder(reciterNumber);
-    return !folder.isEmpty() &&
-           QFileInfo(QDir::currentPath() + QStringLiteral("/Translations/Sound_aya/.import/") + folder + QStringLiteral("/synthetic"))
-               .isDir();
-}
-
 // The rows of the turn table, read again when the file changes.
 struct TurnTable {
     QString path;
@@ -36,7 +31,7 @@ struct TurnTable {
 } // namespace
 
 std::optional<float> importedTurnFraction(int reciterNumber, int sora, int aya) {
-    if (!holdsImport(reciterNumber))
+    if (reciterFolder(reciterNumber).isEmpty() || !slotImported(QDir::currentPath(), reciterNumber))
         return std::nullopt;
     static TurnTable table;
     const QString path = QDir::currentPath() + QStringLiteral("/trans_RUS/ReciterTurns.db");
@@ -69,13 +64,10 @@ std::optional<float> importedTurnFraction(int reciterNumber, int sora, int aya) 
 }
 
 QImage importedReciterEntry(int reciterNumber, bool russian) {
-    const QString folder = reciterFolder(reciterNumber);
-    if (folder.isEmpty())
-        return {};
-    const QString work = QDir::currentPath() + QStringLiteral("/Translations/Sound_aya/.import/") + folder;
     // A slot whose synthetic voice was put back keeps no picture that counts.
-    if (!QFileInfo(work + QStringLiteral("/synthetic")).isDir())
+    if (reciterFolder(reciterNumber).isEmpty() || !slotImported(QDir::currentPath(), reciterNumber))
         return {};
+    const QString work = slotWorkFolder(QDir::currentPath(), reciterNumber);
     const QString path = work + (russian ? QStringLiteral("/list_rus.png") : QStringLiteral("/list_ara.png"));
     if (QFileInfo(path).size() > 1024 * 1024) // an entry is a small picture; a larger file is not one
         return {};

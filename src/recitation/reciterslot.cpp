@@ -16,8 +16,7 @@ namespace {
 
 QString recordingsFolder(const QString& program) { return program + QStringLiteral("/Translations/Sound_aya"); }
 
-// The work folder of a slot's changes, beside the recordings so that its renames stay on one
-// file system.
+// Beside the recordings, so that a change's renames stay on one file system.
 QString workFolder(const QString& program, int slot) {
     return recordingsFolder(program) + QStringLiteral("/.import/") + slotFolderName(slot);
 }
@@ -168,6 +167,15 @@ bool makeSlotChangeable(const QString& program, QString* error) {
             return false;
     }
     return true;
+}
+
+QString slotWorkFolder(const QString& program, int slot) { return workFolder(program, slot); }
+
+QString syntheticRecording(const QString& program, int slot, int sura, int aya) {
+    const QString name = QStringLiteral("/a%1.mp3").arg(aya);
+    if (slotImported(program, slot))
+        return workFolder(program, slot) + QStringLiteral("/synthetic/") + suraName(sura) + name;
+    return slotSuraFolder(program, slot, sura) + name;
 }
 
 bool slotImported(const QString& program, int slot) {

@@ -65,6 +65,14 @@ bool restoreSynthetic(const QString& program, int slot, const Progress& progress
 // Whether the slot holds an import (its synthetic recordings are kept aside).
 bool slotImported(const QString& program, int slot);
 
+// The folder of a slot's changes: its staging, its journal, the synthetic voice kept aside,
+// and what an import keeps beside it (the name and the list entries).
+QString slotWorkFolder(const QString& program, int slot);
+
+// The synthetic recording of an aya in a slot: in the slot's folder, or kept aside while the
+// slot holds an import.
+QString syntheticRecording(const QString& program, int slot, int sura, int aya);
+
 // Completes a change that was interrupted after its journal, or clears the staging tree of
 // one interrupted before. False with `error` when a folder cannot be moved or another change
 // of the slot is under way.

@@ -4,6 +4,7 @@
 // completed the next time.
 
 #include "reciterslot.h"
+#include "recordingtree.h"
 #include "testmain.h"
 
 #include <QDir>
@@ -25,18 +26,6 @@ bool writeText(const QString& path, const QByteArray& text) {
     return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
 }
 
-// Every file below `folder` with its bytes, by relative path.
-QMap<QString, QByteArray> tree(const QString& folder) {
-    QMap<QString, QByteArray> files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        QFile file(path);
-        file.open(QIODevice::ReadOnly);
-        files.insert(QDir(folder).relativeFilePath(path), file.readAll());
-    }
-    return files;
-}
 
 } // namespace
 
@@ -48,15 +37,7 @@ class SlotTest : public QObject {
     static constexpr int kSlot = 2;
 
     // The slot's recordings as they stand: "<sura>/<aya>" to the file's text.
-    QMap<QString, QByteArray> slotFiles() {
-        QMap<QString, QByteArray> files;
-        for (const Recording& r : portionRecordings()) {
-            QFile file(slotSuraFolder(m_program, kSlot, r.sura) + QStringLiteral("/a%1.mp3").arg(r.aya));
-            if (file.open(QIODevice::ReadOnly))
-                files.insert(QStringLiteral("%1/%2").arg(r.sura).arg(r.aya), file.readAll());
-        }
-        return files;
-    }
+    QMap<QString, QByteArray> slotFiles() { return slotRecordings(m_program, kSlot); }
 
     std::vector<SlotFile> collectionFiles() {
         std::vector<SlotFile> files;
@@ -96,7 +77,7 @@ private slots:
 
     // Import, import again, restore: the other slots untouched all along.
     void importAndRestore() {
-        const QMap<QString, QByteArray> others = tree(slotSuraFolder(m_program, 1, 78));
+        const QMap<QString, QByteArray> others = fileTree(slotSuraFolder(m_program, 1, 78));
         QCOMPARE(slotFiles(), synthetic());
         QString error;
         int last = 0;
@@ -116,9 +97,9 @@ private slots:
         QVERIFY(!slotImported(m_program, kSlot));
         QVERIFY(!restoreSynthetic(m_program, kSlot, {}, &error));
         QVERIFY(error.contains(QLatin1String("synthetic voice already")));
-        QCOMPARE(tree(slotSuraFolder(m_program, 1, 78)), others);
+        QCOMPARE(fileTree(slotSuraFolder(m_program, 1, 78)), others);
         // Nothing is left of the changes but the work folder itself.
-        QCOMPARE(tree(m_program + QStringLiteral("/Translations/Sound_aya/.import")).size(), 0);
+        QCOMPARE(fileTree(m_program + QStringLiteral("/Translations/Sound_aya/.import")).size(), 0);
     }
 
     // Files without a source keep the slot's own recording.
@@ -153,12 +134,12 @@ private slots:
         QDir(user).removeRecursively();
         QVERIFY(QDir().mkpath(user));
         QVERIFY(QFile::link(m_program + QStringLiteral("/Translations"), user + QStringLiteral("/Translations")));
-        const QMap<QString, QByteArray> installed = tree(m_program);
+        const QMap<QString, QByteArray> installed = fileTree(m_program);
         QString error;
         QVERIFY2(makeSlotChangeable(user, &error), qPrintable(error));
         QVERIFY2(makeSlotChangeable(user, &error), qPrintable(error)); // a second time: nothing to do
         QVERIFY2(replaceSlot(user, kSlot, collectionFiles(), {}, &error), qPrintable(error));
-        QCOMPARE(tree(m_program), installed);
+        QCOMPARE(fileTree(m_program), installed);
         QVERIFY(QFileInfo(slotSuraFolder(user, 1, 78)).isSymLink());
         QVERIFY(!QFileInfo(slotSuraFolder(user, kSlot, 78)).isSymLink());
         QFile file(slotSuraFolder(user, kSlot, 78) + QStringLiteral("/a1.mp3"));
@@ -166,7 +147,7 @@ private slots:
         QCOMPARE(file.readAll(), QByteArray("real 078001.mp3"));
         QVERIFY2(restoreSynthetic(user, kSlot, {}, &error), qPrintable(error));
         QVERIFY(QFileInfo(slotSuraFolder(user, kSlot, 78)).isSymLink());
-        QCOMPARE(tree(m_program), installed);
+        QCOMPARE(fileTree(m_program), installed);
     }
 
     // One change of a slot at a time: while another process holds the slot, a change is

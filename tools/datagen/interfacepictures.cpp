@@ -379,14 +379,12 @@ QImage listEntry(UiLanguage language, int width, int height, const QString& main
     return image;
 }
 
-QImage suraName(UiLanguage language, const Sura& sura) {
-    if (isArabic(language))
-        return listEntry(language, 114, 21, number(language, sura.number) + QStringLiteral("  ") + sura.arabicName, {});
-    const QString prefix = QString::number(sura.number) + QStringLiteral(". ");
-    const QString name = prefix + sura.russianName;
+// A list entry holding a name at a readable size, on one line or two (no break before `keep`
+// characters); the plain entry, smaller, where even two lines do not hold it.
+QImage nameEntry(UiLanguage language, const QString& name, int start, int keep = 0) {
     const QRectF box(4, 0, 106, 21);
-    const Lines set = fittedLines(headingFamily(language), name, box.size(), 13, kReadableNamePx, false,
-                                  leading(language), int(prefix.size()));
+    const Lines set = fittedLines(headingFamily(language), name, box.size(), start, kReadableNamePx, false,
+                                  leading(language), keep);
     if (set.lines.isEmpty())
         return listEntry(language, 114, 21, name, {});
     QImage image = canvas(114, 21, kListGreen);
@@ -394,6 +392,13 @@ QImage suraName(UiLanguage language, const Sura& sura) {
     prepare(p, language);
     drawLines(p, box, set, kLightText, leading(language));
     return image;
+}
+
+QImage suraName(UiLanguage language, const Sura& sura) {
+    if (isArabic(language))
+        return listEntry(language, 114, 21, number(language, sura.number) + QStringLiteral("  ") + sura.arabicName, {});
+    const QString prefix = QString::number(sura.number) + QStringLiteral(". ");
+    return nameEntry(language, prefix + sura.russianName, 13, int(prefix.size()));
 }
 
 // --- the sura index ---------------------------------------------------------------------------
@@ -681,16 +686,7 @@ QImage errorPopup(UiLanguage language) {
 } // namespace
 
 QImage reciterEntryPicture(UiLanguage language, const QString& name) {
-    const QRectF box(4, 0, 106, 21);
-    const Lines set = fittedLines(headingFamily(language), name, box.size(), isArabic(language) ? 16 : 13,
-                                  kReadableNamePx, false, leading(language));
-    if (set.lines.isEmpty())
-        return listEntry(language, 114, 21, name, {});
-    QImage image = canvas(114, 21, kListGreen);
-    QPainter p(&image);
-    prepare(p, language);
-    drawLines(p, box, set, kLightText, leading(language));
-    return image;
+    return nameEntry(language, name, isArabic(language) ? 16 : 13);
 }
 
 std::vector<InterfacePicture> libraryPictures(UiLanguage language, const Portion& portion) {

@@ -45,14 +45,8 @@ int fail(const QString& text) {
 // voice (or the one an import keeps aside); 0 when none can be read.
 int syntheticMs(const QString& program, int sura, int aya) {
     for (int slot = 1; slot <= 4; ++slot) {
-        const QString path = slotImported(program, slot)
-                                 ? program + QStringLiteral("/Translations/Sound_aya/.import/%1/synthetic/sora%2/a%3.mp3")
-                                                 .arg(slotFolderName(slot))
-                                                 .arg(sura)
-                                                 .arg(aya)
-                                 : slotSuraFolder(program, slot, sura) + QStringLiteral("/a%1.mp3").arg(aya);
         std::uint32_t error = 0;
-        if (const auto sound = zelan::media::decodeSoundFile(path, &error))
+        if (const auto sound = zelan::media::decodeSoundFile(syntheticRecording(program, slot, sura, aya), &error))
             return int(sound->lengthMs());
     }
     return 0;
@@ -70,7 +64,7 @@ bool writeFile(const QString& path, const QByteArray& bytes, QString* error) {
 // The name shown for the slot, kept beside its import with the reciter list's entry in both
 // interfaces, drawn as the data builder draws the list's entries.
 bool writeName(const QString& program, int slot, const QString& name, QString* error) {
-    const QString work = program + QStringLiteral("/Translations/Sound_aya/.import/") + slotFolderName(slot);
+    const QString work = slotWorkFolder(program, slot);
     if (!zelan::datagen::loadInterfaceFonts(error) || !writeFile(work + QStringLiteral("/name"), name.toUtf8() + '\n', error))
         return false;
     for (const auto& [language, file] : {std::pair{zelan::datagen::UiLanguage::Arabic, "list_ara.png"},
@@ -151,9 +145,8 @@ int main(int argc, char* argv[]) {
             return fail(error);
         if (!writeTurns(program, slot, {}, &error))
             return fail(error);
-        for (const char* file : {"name", "list_ara.png", "list_rus.png"})
-            QFile::remove(program + QStringLiteral("/Translations/Sound_aya/.import/%1/%2")
-                                        .arg(slotFolderName(slot), QString::fromLatin1(file)));
+        for (const char* file : {"/name", "/list_ara.png", "/list_rus.png"})
+            QFile::remove(slotWorkFolder(program, slot) + QString::fromLatin1(file));
         say(QStringLiteral("slot %1 holds the synthetic voice again").arg(slot));
         return 0;
     }

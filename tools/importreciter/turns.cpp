@@ -50,13 +50,7 @@ std::optional<std::vector<Turn>> syntheticTurns(const QString& program, QString*
 }
 
 QString referenceRecording(const QString& program, int sura, int aya) {
-    using namespace recitation;
-    if (slotImported(program, kReferenceSlot))
-        return program + QStringLiteral("/Translations/Sound_aya/.import/%1/synthetic/sora%2/a%3.mp3")
-                             .arg(slotFolderName(kReferenceSlot))
-                             .arg(sura)
-                             .arg(aya);
-    return slotSuraFolder(program, kReferenceSlot, sura) + QStringLiteral("/a%1.mp3").arg(aya);
+    return recitation::syntheticRecording(program, kReferenceSlot, sura, aya);
 }
 
 std::vector<Turn> estimateTurns(const QString& program, const std::vector<Turn>& synthetic,

@@ -4,6 +4,7 @@
 
 #include "collection.h"
 #include "reciterslot.h"
+#include "recordingtree.h"
 #include "testmain.h"
 
 #include <QDir>
@@ -30,18 +31,6 @@ namespace {
 
 QString tool() { return QStringLiteral(ZELAN_IMPORT_EXE); }
 
-// Every file below `folder` with its bytes, by relative path.
-QMap<QString, QByteArray> tree(const QString& folder) {
-    QMap<QString, QByteArray> files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        QFile file(path);
-        file.open(QIODevice::ReadOnly);
-        files.insert(QDir(folder).relativeFilePath(path), file.readAll());
-    }
-    return files;
-}
 
 struct Run {
     int status = -1;
@@ -66,15 +55,7 @@ class CommandTest : public QObject {
     QTemporaryDir m_dir;
     QString m_program, m_collection, m_good;
 
-    QMap<QString, QByteArray> slotTree(int slot) {
-        QMap<QString, QByteArray> files;
-        for (const Recording& r : portionRecordings()) {
-            QFile file(slotSuraFolder(m_program, slot, r.sura) + QStringLiteral("/a%1.mp3").arg(r.aya));
-            if (file.open(QIODevice::ReadOnly))
-                files.insert(QStringLiteral("%1/%2").arg(r.sura).arg(r.aya), file.readAll());
-        }
-        return files;
-    }
+    QMap<QString, QByteArray> slotTree(int slot) { return slotRecordings(m_program, slot); }
 
 private slots:
     void initTestCase() {
@@ -143,20 +124,20 @@ private slots:
         QFile text(m_collection + QStringLiteral("/096019.mp3"));
         QVERIFY(text.open(QIODevice::WriteOnly) && text.write("not a recording\n") > 0);
         text.close();
-        const QMap<QString, QByteArray> before = tree(m_program);
+        const QMap<QString, QByteArray> before = fileTree(m_program);
         const Run result = run({QStringLiteral("--slot"), QStringLiteral("2"), m_collection}, m_program);
         QCOMPARE(result.status, 1);
         QVERIFY2(result.output.contains(QLatin1String("080042.mp3 is missing")), qPrintable(result.output));
         QVERIFY2(result.output.contains(QLatin1String("096019.mp3 is not an MP3 file")), qPrintable(result.output));
         QVERIFY2(result.output.contains(QLatin1String("nothing was changed")), qPrintable(result.output));
-        QCOMPARE(tree(m_program), before);
+        QCOMPARE(fileTree(m_program), before);
 
         // Missing files alone: --keep-missing keeps the slot's own recording for them.
         QVERIFY(QFile::copy(m_good, m_collection + QStringLiteral("/096019.mp3.ok")));
         QVERIFY(QFile::remove(m_collection + QStringLiteral("/096019.mp3")));
         QVERIFY(QFile::rename(m_collection + QStringLiteral("/096019.mp3.ok"), m_collection + QStringLiteral("/096019.mp3")));
         QCOMPARE(run({QStringLiteral("--slot"), QStringLiteral("2"), m_collection}, m_program).status, 1);
-        QCOMPARE(tree(m_program), before);
+        QCOMPARE(fileTree(m_program), before);
         const Run kept = run({QStringLiteral("--slot"), QStringLiteral("2"), QStringLiteral("--keep-missing"),
                               QStringLiteral("--name"), QStringLiteral("Чтец"), m_collection},
                              m_program);
@@ -210,7 +191,7 @@ private slots:
 
     // Wrong arguments and a folder that cannot be written: a message, nothing changed.
     void refusals() {
-        const QMap<QString, QByteArray> before = tree(m_program);
+        const QMap<QString, QByteArray> before = fileTree(m_program);
         for (const QStringList& arguments :
              {QStringList{QStringLiteral("--slot"), QStringLiteral("5"), m_collection},
               QStringList{QStringLiteral("--slot"), QStringLiteral("2")},
@@ -229,7 +210,7 @@ private slots:
             QCOMPARE(result.status, 1);
             QVERIFY2(result.output.contains(QLatin1String("the slot is as it was")), qPrintable(result.output));
         }
-        QCOMPARE(tree(m_program), before);
+        QCOMPARE(fileTree(m_program), before);
     }
 
     // Killed at a moment of the import, the slot holds either its old recordings or all the
